@@ -1,0 +1,3 @@
+// Placeholder until the formatter lands.
+#include <benchmark/benchmark.h>
+BENCHMARK_MAIN();

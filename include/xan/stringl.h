@@ -1,0 +1,5 @@
+// The string library: number formatting, string functions, conversions, the scrambler and the
+// regular-expression matcher. Each topic has its own header under xan/stringl/.
+#pragma once
+
+#include "xan/stringl/number_format.h"

@@ -1,0 +1,84 @@
+// Text conversions: UTF-8 both ways, the ANSI code page, byte strings and ShortString.
+#include "xan/platform/strings.h"
+
+#include <gtest/gtest.h>
+
+namespace xan {
+namespace {
+
+TEST(Utf8, RoundTripsEveryBmpCharacterAndPairs) {
+  String all;
+  for (char32_t c = 1; c < 0x10000; ++c) {
+    if (c < 0xD800 || c > 0xDFFF) all += static_cast<Char>(c);
+  }
+  all += u"\U0001F600\U0010FFFF";
+  EXPECT_EQ(FromUtf8(ToUtf8(all)), all);
+  EXPECT_EQ(ToUtf8(u"\u00e9\u20ac"), "\xc3\xa9\xe2\x82\xac");
+  EXPECT_EQ(ToUtf8(u"\U0001F600"), "\xf0\x9f\x98\x80");
+}
+
+TEST(Utf8, LoneSurrogatesBecomeReplacementCharacters) {
+  EXPECT_EQ(ToUtf8(u"a\xd800"
+                   u"b"),
+            "a\xef\xbf\xbd"
+            "b");
+  EXPECT_EQ(ToUtf8(StringView(u"\xdc00\xd800", 2)), "\xef\xbf\xbd\xef\xbf\xbd");
+}
+
+TEST(Utf8, MalformedInputGivesOneReplacementPerBadPiece) {
+  EXPECT_EQ(FromUtf8("\xff"), u"\ufffd");
+  EXPECT_EQ(FromUtf8("a\xc3"), u"a\ufffd");                    // truncated at the end
+  EXPECT_EQ(FromUtf8("\xc0\xaf"), u"\ufffd\ufffd");            // overlong
+  EXPECT_EQ(FromUtf8("\xed\xa0\x80"), u"\ufffd\ufffd\ufffd");  // encoded surrogate
+  EXPECT_EQ(FromUtf8("\xe2\x82"
+                     "x"),
+            u"\ufffdx");  // cut short by an ASCII byte
+  EXPECT_EQ(FromUtf8("\xf4\x90\x80\x80"), u"\ufffd\ufffd\ufffd\ufffd");  // above U+10FFFF
+}
+
+TEST(AnsiCodePage, EveryByteRoundTrips) {
+  for (int b = 0; b < 256; ++b) {
+    const Char c = AnsiToChar(static_cast<uint8_t>(b));
+    EXPECT_EQ(CharToAnsi(c), b) << b;
+    EXPECT_TRUE(IsAnsiChar(c));
+    if (b < 0x80 || b >= 0xA0) {
+      EXPECT_EQ(c, b);
+    }
+  }
+}
+
+TEST(AnsiCodePage, HighControlRangeMapsToTypographicCharacters) {
+  EXPECT_EQ(AnsiToChar(0x80), u'\u20ac');
+  EXPECT_EQ(AnsiToChar(0x85), u'\u2026');
+  EXPECT_EQ(AnsiToChar(0x9F), u'\u0178');
+  EXPECT_EQ(AnsiToChar(0x81), u'\u0081');
+  EXPECT_EQ(CharToAnsi(u'\u0100'), '?');
+  EXPECT_EQ(CharToAnsi(u'\u0100', 0), 0);
+  EXPECT_FALSE(IsAnsiChar(u'\u0080'));  // its byte is taken by the euro sign
+  EXPECT_EQ(StringToAnsi(u"\u20acx\u4e00"), "\x80x?");
+  EXPECT_EQ(AnsiToString("\x80\xe9"), u"\u20ac\u00e9");
+}
+
+TEST(ByteStrings, KeepTheLowEightBits) {
+  EXPECT_EQ(BytesToString(std::string_view("\x00\xff", 2)), String(u"\u0000\u00ff", 2));
+  EXPECT_EQ(StringToBytes(u"\u0141\u00e9"), "\x41\xe9");
+}
+
+TEST(ShortStringTest, CutsAt255AndConvertsThroughTheCodePage) {
+  const String longText(300, u'x');
+  const ShortString s(longText);
+  EXPECT_EQ(s.Length(), 255U);
+  EXPECT_EQ(s.ToString(), String(255, u'x'));
+  const ShortString euro(u"\u20ac5");
+  EXPECT_EQ(euro.Bytes(),
+            "\x80"
+            "5");
+  EXPECT_EQ(String(euro), u"\u20ac5");
+  EXPECT_TRUE(ShortString().Empty());
+  EXPECT_EQ(ShortString::FromAnsi(std::string(256, 'a')).Length(), 255U);
+  EXPECT_LT(ShortString(u"ab"), ShortString(u"b"));
+  EXPECT_EQ(ShortString(u"ab"), ShortString::FromAnsi("ab"));
+}
+
+}  // namespace
+}  // namespace xan
