@@ -1,39 +1,23 @@
 // A short tour of the library for a newcomer: `./run demo` builds and runs it.
-// Each section shows one part of what the library can do.
+// Each section (examples/tour_<topic>.cpp) shows one part of what the library can do.
+#include "tour.h"
+
 #include <iostream>
 
-#include "xan/xan.h"
+namespace tour {
 
-namespace {
-
-void Print(const xan::String& label, const xan::String& value) {
-  std::cout << "  " << xan::ToUtf8(label) << " => \"" << xan::ToUtf8(value) << "\"\n";
+void Show(std::string_view label, xan::StringView value) {
+  std::cout << "  " << label << " => \"" << xan::ToUtf8(value) << "\"\n";
 }
 
-void TourFoundation() {
-  using namespace xan;
-  std::cout << "Foundation: shared tables and constants\n";
-  Print(u"xmlFrameStyle[fsRaised]", String(xmlFrameStyle[fsRaised]));
-  Print(u"MonthLong[lgGerman][2]", String(MonthLong[lgGerman][2]));
-  Print(u"LanguageID[lgFrench][lgSpanish]", String(LanguageID[lgFrench][lgSpanish]));
-  Print(u"HTMLLat1Entities[233]", String(HTMLLat1Entities[233]));
-  std::cout << "  ResolveCSVDelimiter(';') => "
-            << ToUtf8(CSVDELIMITERIDS[ResolveCSVDelimiter(u';')]) << "\n  uc_LnFactorial[1000] => "
-            << uc_LnFactorial[1000] << "\n";
+void Heading(std::string_view title) {
+  std::cout << "\n== " << title << "\n";
 }
 
-void TourNumbers() {
-  using namespace xan;
-  std::cout << "Numbers\n";
-  int32_t pos = 1;
-  const int32_t v = ScanHexNumber(u"$1F rest", pos);
-  std::cout << "  ScanHexNumber(\"$1F rest\") => " << v << ", stops at " << pos << "\n";
-}
-
-}  // namespace
+}  // namespace tour
 
 int main() {
-  TourFoundation();
-  TourNumbers();
+  tour::Foundation();
+  tour::Numbers();
   return 0;
 }
