@@ -1,0 +1,5 @@
+// The cpuid unit: processor identification.
+// Each topic has its own header under xan/cpuid/.
+#pragma once
+
+#include "xan/stringl.h"

@@ -1,0 +1,5 @@
+// The dstruct unit: containers, checksums, encodings and combinatorics.
+// Each topic has its own header under xan/dstruct/.
+#pragma once
+
+#include "xan/stringl.h"

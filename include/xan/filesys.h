@@ -1,0 +1,5 @@
+// The filesys unit: paths, directory trees, text files, system locations.
+// Each topic has its own header under xan/filesys/.
+#pragma once
+
+#include "xan/stringl.h"

@@ -1,0 +1,5 @@
+// The streams unit: stream primitives, the mixed file stream and the tag scanners.
+// Each topic has its own header under xan/streams/.
+#pragma once
+
+#include "xan/stringl.h"
