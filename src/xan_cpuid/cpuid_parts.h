@@ -34,8 +34,8 @@ inline constexpr uint32_t kLevelVendor = 0;
 inline constexpr uint32_t kLevelSignature = 1;
 inline constexpr uint32_t kLevelExtendedMax = 0x80000000U;
 inline constexpr uint32_t kLevelExtendedFeatures = 0x80000001U;
+// The brand name fills the three levels from here on.
 inline constexpr uint32_t kLevelBrandFirst = 0x80000002U;
-inline constexpr uint32_t kLevelBrandLast = 0x80000004U;
 
 // True when `level` may be executed on a processor whose highest standard level is
 // `highestStandard` (level 0 EAX) and highest extended level `highestExtended` (level 0x80000000
