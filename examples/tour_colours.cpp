@@ -13,16 +13,16 @@ void tour::Colours() {
   double H = 0, S = 0, L = 0;
   ColorToHSL(orange, H, S, L);
   std::cout << "  ColorToHSL(Orange) => H " << H << ", S " << S << ", L " << L << "\n";
-  Show("HSLtoColor(240, 1, 0.5)", ColorToHexStr(HSLtoColor(240, 1, 0.5)));
-  Show("name of InvertColor(Orange)", ObtainColorName(InvertColor(orange)));
+  Show("name of HSLtoColor(240, 1, 0.5)", ObtainColorName(HSLtoColor(240, 1, 0.5)));
+  Show("InvertColor(Orange)", ColorToHexStr(InvertColor(orange)));
   Show("MeanColor(Black, White)", ColorToHexStr(MeanColor(0x000000, 0xFFFFFF)));
   std::cout << "  ColorToGray(Orange) => " << ColorToGray(orange) << "\n";
   Show("WavelengthToColor(550 nm, 0.8)", ColorToHexStr(WavelengthToColor(550, 0.8)));
 
   TColorArray palette;  // 1000 colours spread over the rainbow palette
-  palette.SetSize(5);
-  palette.FillByInterpolation(0, ColorArray_MorgenStemning);
-  std::cout << "  a 5-colour palette over ColorArray_MorgenStemning:";
+  palette.SetSize(8);
+  palette.FillByInterpolation(0, ColorArray_Circle);
+  std::cout << "  an 8-colour palette around ColorArray_Circle:";
   for (int32_t i = 1; i <= palette.Size(); ++i) {
     std::cout << " " << ToUtf8(ColorToHexStr(palette.GetColorElem(i)));
   }

@@ -133,8 +133,8 @@ void TColorArray::FillByInterpolation(int32_t DiscreteLevels, std::span<const TC
     // k stays within 0..a-1 for every b the snapping can give; the clamp guards the indexing.
     const int64_t k = std::clamp<int64_t>(TruncInt(static_cast<double>(a) * (b - 1) / n), 0, a - 1);
     const double frac = static_cast<double>(a) * b / n - static_cast<double>(k);
-    entry = InterpolateColor(Colors[static_cast<size_t>(k)], Colors[static_cast<size_t>(k + 1)],
-                             frac);
+    entry =
+        InterpolateColor(Colors[static_cast<size_t>(k)], Colors[static_cast<size_t>(k + 1)], frac);
   }
   Changed();
 }

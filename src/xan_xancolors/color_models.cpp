@@ -54,9 +54,15 @@ double HueOf(double R, double G, double B, const TChannelRange& cr) noexcept {
   const double d = static_cast<double>(cr.Max) - cr.Min;
   double h = 0;
   switch (cr.Channel) {
-    case 0: h = (G - B) / d; break;
-    case 1: h = (B - R) / d + 2; break;
-    default: h = (R - G) / d + 4; break;
+    case 0:
+      h = (G - B) / d;
+      break;
+    case 1:
+      h = (B - R) / d + 2;
+      break;
+    default:
+      h = (R - G) / d + 4;
+      break;
   }
   double H = 60 * h;
   if (H < 0) H += 360;
@@ -85,12 +91,24 @@ int Sector(double H) noexcept {
 // The channels (largest C, middle X, smallest 0) laid out for a sector of the hue circle.
 void PlaceInSector(int sector, double C, double X, double& r, double& g, double& b) noexcept {
   switch (sector) {
-    case 0: r = C, g = X, b = 0; break;
-    case 1: r = X, g = C, b = 0; break;
-    case 2: r = 0, g = C, b = X; break;
-    case 3: r = 0, g = X, b = C; break;
-    case 4: r = X, g = 0, b = C; break;
-    default: r = C, g = 0, b = X; break;
+    case 0:
+      r = C, g = X, b = 0;
+      break;
+    case 1:
+      r = X, g = C, b = 0;
+      break;
+    case 2:
+      r = 0, g = C, b = X;
+      break;
+    case 3:
+      r = 0, g = X, b = C;
+      break;
+    case 4:
+      r = X, g = 0, b = C;
+      break;
+    default:
+      r = C, g = 0, b = X;
+      break;
   }
 }
 
@@ -251,12 +269,24 @@ void HSVtoRGB(double H, double S, double V, int32_t& R, int32_t& G, int32_t& B) 
   const double v = 255 * V;
   double r = 0, g = 0, b = 0;
   switch (sector) {
-    case 0: r = v, g = t, b = p; break;
-    case 1: r = q, g = v, b = p; break;
-    case 2: r = p, g = v, b = t; break;
-    case 3: r = p, g = q, b = v; break;
-    case 4: r = t, g = p, b = v; break;
-    default: r = v, g = p, b = q; break;
+    case 0:
+      r = v, g = t, b = p;
+      break;
+    case 1:
+      r = q, g = v, b = p;
+      break;
+    case 2:
+      r = p, g = v, b = t;
+      break;
+    case 3:
+      r = p, g = q, b = v;
+      break;
+    case 4:
+      r = t, g = p, b = v;
+      break;
+    default:
+      r = v, g = p, b = q;
+      break;
   }
   R = RoundEven(r);
   G = RoundEven(g);

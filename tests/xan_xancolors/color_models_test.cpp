@@ -391,7 +391,7 @@ TEST(ColorGray, WeighsInExtendedPrecision) {
   // 0.59*50 is a little below 29.5 in extended precision (in double it would be the tie 29.5
   // and round to 30).
   EXPECT_EQ(RGBtoGray(0, 50, 0), 29);
-  EXPECT_EQ(RGBtoGray(25, 0, 0), 8);  // a little above 7.5
+  EXPECT_EQ(RGBtoGray(25, 0, 0), 8);    // a little above 7.5
   EXPECT_EQ(RGBtoGray(300, 0, 0), 90);  // not clamped
   EXPECT_EQ(RGBtoGrayColor(255, 0, 0), RGB(76, 76, 76));
   EXPECT_EQ(RGBtoGrayColor(500, 500, 500), RGB(500 & 255, 500 & 255, 500 & 255));
@@ -404,7 +404,8 @@ TEST(ColorDistance, IsScaledToOne) {
   EXPECT_EQ(RGBColorDistance(0x000000U, 0xFFFFFFU), 1);
   EXPECT_DOUBLE_EQ(RGBColorDistance(0x000000U, 0x0000FFU), 1 / std::sqrt(3.0));
   EXPECT_DOUBLE_EQ(RGBColorDistance(RGB(10, 20, 30), RGB(13, 24, 30)), 5 / std::sqrt(195075.0));
-  EXPECT_EQ(RGBColorDistance(RGB(1, 2, 3), RGB(4, 5, 6)), RGBColorDistance(RGB(4, 5, 6), RGB(1, 2, 3)));
+  EXPECT_EQ(RGBColorDistance(RGB(1, 2, 3), RGB(4, 5, 6)),
+            RGBColorDistance(RGB(4, 5, 6), RGB(1, 2, 3)));
 }
 
 // ------------------------------------------------------------------------------------------------
