@@ -1,5 +1,5 @@
-// Helpers shared by the colour unit's sources: ties-to-even rounding that never overflows,
-// truncation, the signed fraction, clamping, and the hexadecimal colour reader.
+// Helpers shared by the colour unit's sources: channel packing, ties-to-even rounding that never
+// overflows, truncation, the signed fraction, clamping, and the hexadecimal colour reader.
 #pragma once
 
 #include <cmath>
@@ -10,6 +10,13 @@
 #include "xan/platform/types.h"
 
 namespace xan::detail {
+
+// The colour of the low bytes of r, g and b: r + 256*g + 65536*b, top byte 0.
+//   (255, 0, 0) => $0000FF,  (1, 2, 3) => $030201,  (256, 0, 0) => $000000
+constexpr TColor PackRGB(int32_t r, int32_t g, int32_t b) noexcept {
+  return (static_cast<TColor>(r) & 0xFFU) | ((static_cast<TColor>(g) & 0xFFU) << 8) |
+         ((static_cast<TColor>(b) & 0xFFU) << 16);
+}
 
 // The nearest integer, halves to the even neighbour, independent of the floating-point unit's
 // current rounding mode. NaN gives 0; values beyond the int32 range saturate.

@@ -13,6 +13,7 @@ namespace xan {
 using detail::Clamp01;
 using detail::ClampByte;
 using detail::Frac;
+using detail::PackRGB;
 using detail::RoundEven;
 using detail::TruncInt;
 
@@ -88,28 +89,39 @@ int Sector(double H) noexcept {
   return std::clamp(TruncInt(H / 60), 0, 5);
 }
 
-// The channels (largest C, middle X, smallest 0) laid out for a sector of the hue circle.
-void PlaceInSector(int sector, double C, double X, double& r, double& g, double& b) noexcept {
+// The channels laid out for a sector 0..5 of the hue circle: the largest in `top`, the middle
+// one in `mid` and the smallest in `low`, turning red -> yellow -> green -> cyan -> blue ->
+// magenta.
+void PlaceInSector(int sector, double top, double mid, double low, double& r, double& g,
+                   double& b) noexcept {
   switch (sector) {
     case 0:
-      r = C, g = X, b = 0;
+      r = top, g = mid, b = low;
       break;
     case 1:
-      r = X, g = C, b = 0;
+      r = mid, g = top, b = low;
       break;
     case 2:
-      r = 0, g = C, b = X;
+      r = low, g = top, b = mid;
       break;
     case 3:
-      r = 0, g = X, b = C;
+      r = low, g = mid, b = top;
       break;
     case 4:
-      r = X, g = 0, b = C;
+      r = mid, g = low, b = top;
       break;
     default:
-      r = C, g = 0, b = X;
+      r = top, g = low, b = mid;
       break;
   }
+}
+
+// Packs the channels that a model's ...toRGB function gives.
+using TModelToRGB = void (*)(double, double, double, int32_t&, int32_t&, int32_t&) noexcept;
+TColor PackModel(TModelToRGB toRGB, double a, double b, double c) noexcept {
+  int32_t R = 0, G = 0, B = 0;
+  toRGB(a, b, c, R, G, B);
+  return PackRGB(R, G, B);
 }
 
 // One draw between two bounds, in either order.
@@ -125,8 +137,8 @@ int32_t DrawBetween(uint8_t low, uint8_t high) noexcept {
 
 TColor InterpolateColor(TColor c1, TColor c2, double frac) noexcept {
   frac = Clamp01(frac);
-  return RGB(BlendChannel(Red(c1), Red(c2), frac), BlendChannel(Green(c1), Green(c2), frac),
-             BlendChannel(Blue(c1), Blue(c2), frac));
+  return PackRGB(BlendChannel(Red(c1), Red(c2), frac), BlendChannel(Green(c1), Green(c2), frac),
+                 BlendChannel(Blue(c1), Blue(c2), frac));
 }
 
 TColor Interpolate3Colors(TColor c1, TColor c2, TColor c3, double frac) noexcept {
@@ -140,11 +152,11 @@ TColor MeanColor(TColor c1, TColor c2) noexcept {
 }
 
 TColor ReverseRGBColor(TColor c) noexcept {
-  return RGB(Blue(c), Green(c), Red(c));
+  return PackRGB(Blue(c), Green(c), Red(c));
 }
 
 TColor InvertColor(TColor c) noexcept {
-  return RGB(255 - Red(c), 255 - Green(c), 255 - Blue(c));
+  return PackRGB(255 - Red(c), 255 - Green(c), 255 - Blue(c));
 }
 
 // ------------------------------------------------------------------------------------------------
@@ -224,16 +236,14 @@ void HSLtoRGB(double H, double S, double L, int32_t& R, int32_t& G, int32_t& B) 
   const double X = C * (1 - std::fabs(Frac(H / 120) * 2 - 1));
   const double m = L - C / 2;
   double r = 0, g = 0, b = 0;
-  PlaceInSector(Sector(H), C, X, r, g, b);
+  PlaceInSector(Sector(H), C, X, 0, r, g, b);
   R = RoundEven(255 * (r + m));
   G = RoundEven(255 * (g + m));
   B = RoundEven(255 * (b + m));
 }
 
 TColor HSLtoColor(double H, double S, double L) noexcept {
-  int32_t R = 0, G = 0, B = 0;
-  HSLtoRGB(H, S, L, R, G, B);
-  return RGB(R, G, B);
+  return PackModel(HSLtoRGB, H, S, L);
 }
 
 // ------------------------------------------------------------------------------------------------
@@ -267,36 +277,16 @@ void HSVtoRGB(double H, double S, double V, int32_t& R, int32_t& G, int32_t& B) 
   const double q = 255 * V * (1 - f * S);
   const double t = 255 * V * (1 - (1 - f) * S);
   const double v = 255 * V;
+  // The middle channel rises (t) through the even sectors and falls (q) through the odd ones.
   double r = 0, g = 0, b = 0;
-  switch (sector) {
-    case 0:
-      r = v, g = t, b = p;
-      break;
-    case 1:
-      r = q, g = v, b = p;
-      break;
-    case 2:
-      r = p, g = v, b = t;
-      break;
-    case 3:
-      r = p, g = q, b = v;
-      break;
-    case 4:
-      r = t, g = p, b = v;
-      break;
-    default:
-      r = v, g = p, b = q;
-      break;
-  }
+  PlaceInSector(sector, v, sector % 2 == 0 ? t : q, p, r, g, b);
   R = RoundEven(r);
   G = RoundEven(g);
   B = RoundEven(b);
 }
 
 TColor HSVtoColor(double H, double S, double V) noexcept {
-  int32_t R = 0, G = 0, B = 0;
-  HSVtoRGB(H, S, V, R, G, B);
-  return RGB(R, G, B);
+  return PackModel(HSVtoRGB, H, S, V);
 }
 
 // ------------------------------------------------------------------------------------------------
@@ -326,16 +316,14 @@ void HSItoRGB(double H, double S, double I, int32_t& R, int32_t& G, int32_t& B) 
   const double X = C * Z;
   const double m = I * (1 - S);
   double r = 0, g = 0, b = 0;
-  PlaceInSector(Sector(H), C, X, r, g, b);
+  PlaceInSector(Sector(H), C, X, 0, r, g, b);
   R = RoundEven(255 * std::min(r + m, 1.0));
   G = RoundEven(255 * std::min(g + m, 1.0));
   B = RoundEven(255 * std::min(b + m, 1.0));
 }
 
 TColor HSItoColor(double H, double S, double I) noexcept {
-  int32_t R = 0, G = 0, B = 0;
-  HSItoRGB(H, S, I, R, G, B);
-  return RGB(R, G, B);
+  return PackModel(HSItoRGB, H, S, I);
 }
 
 // ------------------------------------------------------------------------------------------------
@@ -380,7 +368,7 @@ int32_t RGBtoGray(int32_t R, int32_t G, int32_t B) noexcept {
 
 TColor RGBtoGrayColor(int32_t R, int32_t G, int32_t B) noexcept {
   const int32_t g = RGBtoGray(R, G, B);
-  return RGB(g, g, g);
+  return PackRGB(g, g, g);
 }
 
 int32_t ColorToGray(TColor c) noexcept {
@@ -409,7 +397,7 @@ TColor RandomColor() noexcept {
   const int32_t b = random.Range(256);
   const int32_t g = random.Range(256);
   const int32_t r = random.Range(256);
-  return RGB(r, g, b);
+  return PackRGB(r, g, b);
 }
 
 TColor RandomColor(uint8_t RLow, uint8_t RHigh, uint8_t GLow, uint8_t GHigh, uint8_t BLow,
@@ -417,7 +405,7 @@ TColor RandomColor(uint8_t RLow, uint8_t RHigh, uint8_t GLow, uint8_t GHigh, uin
   const int32_t b = DrawBetween(BLow, BHigh);
   const int32_t g = DrawBetween(GLow, GHigh);
   const int32_t r = DrawBetween(RLow, RHigh);
-  return RGB(r, g, b);
+  return PackRGB(r, g, b);
 }
 
 // ------------------------------------------------------------------------------------------------
@@ -450,7 +438,7 @@ TColor WavelengthToColor(int32_t wavelength, double gamma) noexcept {
     if (f == 0 || x == 0) return 0;
     return ClampByte(RoundEven(255 * std::exp(gamma * std::log(x * f))));
   };
-  return RGB(channel(r), channel(g), channel(b));
+  return PackRGB(channel(r), channel(g), channel(b));
 }
 
 }  // namespace xan

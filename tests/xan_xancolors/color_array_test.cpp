@@ -10,10 +10,13 @@
 
 #include "xan/xancolors/color_models.h"
 #include "xan/xancolors/color_tables.h"
+#include "xan_xancolors/color_math.h"
 #include "xan_xancolors/palette_text.h"
 
 namespace xan {
 namespace {
+
+using detail::PackRGB;
 
 std::vector<TColor> Colors(const TColorArray& p) {
   std::vector<TColor> v;
@@ -46,7 +49,7 @@ TEST(ColorArray, StartsAsTheRainbowWithABackup) {
   EXPECT_EQ(p.GetColorElem(1000), 0x000040U);
   // Position 100 reaches the second key colour; 101 has moved 1 % on toward the third.
   EXPECT_EQ(p.GetColorElem(100), 0x800060U);
-  EXPECT_EQ(p.GetColorElem(101), RGB(95, 0, 129));
+  EXPECT_EQ(p.GetColorElem(101), PackRGB(95, 0, 129));
   const std::vector<TColor> fresh = Colors(p);
   p.Fill(0x123456U);
   p.Restore();
@@ -145,17 +148,17 @@ TEST(ColorArray, EveryChangeNotifiesOnceBackupAndAssignNever) {
 TEST(ColorArray, FillByInterpolationOfTwoEntries) {
   TColorArray p;
   p.SetSize(2);
-  const TColor keys[] = {RGB(0, 100, 255), RGB(255, 0, 0)};
+  const TColor keys[] = {PackRGB(0, 100, 255), PackRGB(255, 0, 0)};
   p.FillByInterpolation(0, keys);
   // Position 1 is already halfway: the first key colour itself does not appear.
   EXPECT_EQ(p.GetColorElem(1), MeanColor(keys[0], keys[1]));
-  EXPECT_EQ(p.GetColorElem(1), RGB(127, 50, 127));
+  EXPECT_EQ(p.GetColorElem(1), PackRGB(127, 50, 127));
   EXPECT_EQ(p.GetColorElem(2), keys[1]);
 }
 
 TEST(ColorArray, FillByInterpolationSnapsToDiscreteLevels) {
   TColorArray p;
-  const TColor keys[] = {RGB(0, 0, 0), RGB(200, 0, 0), RGB(0, 0, 200)};
+  const TColor keys[] = {PackRGB(0, 0, 0), PackRGB(200, 0, 0), PackRGB(0, 0, 200)};
   p.FillByInterpolation(4, keys);
   // Runs of equal colours, with the snapped positions 0, 250, 500, 750, 1000.
   std::vector<std::pair<TColor, int>> runs;
@@ -164,11 +167,11 @@ TEST(ColorArray, FillByInterpolationSnapsToDiscreteLevels) {
     ++runs.back().second;
   }
   ASSERT_EQ(runs.size(), 5U);
-  EXPECT_EQ(runs[0], std::make_pair(RGB(0, 0, 0), 125));
-  EXPECT_EQ(runs[1], std::make_pair(RGB(100, 0, 0), 249));
-  EXPECT_EQ(runs[2], std::make_pair(RGB(200, 0, 0), 251));
-  EXPECT_EQ(runs[3], std::make_pair(RGB(100, 0, 100), 249));
-  EXPECT_EQ(runs[4], std::make_pair(RGB(0, 0, 200), 126));
+  EXPECT_EQ(runs[0], std::make_pair(PackRGB(0, 0, 0), 125));
+  EXPECT_EQ(runs[1], std::make_pair(PackRGB(100, 0, 0), 249));
+  EXPECT_EQ(runs[2], std::make_pair(PackRGB(200, 0, 0), 251));
+  EXPECT_EQ(runs[3], std::make_pair(PackRGB(100, 0, 100), 249));
+  EXPECT_EQ(runs[4], std::make_pair(PackRGB(0, 0, 200), 126));
 }
 
 TEST(ColorArray, FillByInterpolationWithOneOrNoKeyColour) {
@@ -180,10 +183,11 @@ TEST(ColorArray, FillByInterpolationWithOneOrNoKeyColour) {
   p.FillByInterpolation(3, one);
   EXPECT_EQ(Colors(p), std::vector<TColor>(6, 0x123456U));
   // More levels than entries snaps every position onto itself.
-  const TColor two[] = {RGB(0, 0, 0), RGB(0, 60, 0)};
+  const TColor two[] = {PackRGB(0, 0, 0), PackRGB(0, 60, 0)};
   p.FillByInterpolation(1000, two);
-  EXPECT_EQ(Colors(p), (std::vector<TColor>{RGB(0, 10, 0), RGB(0, 20, 0), RGB(0, 30, 0),
-                                            RGB(0, 40, 0), RGB(0, 50, 0), RGB(0, 60, 0)}));
+  EXPECT_EQ(Colors(p),
+            (std::vector<TColor>{PackRGB(0, 10, 0), PackRGB(0, 20, 0), PackRGB(0, 30, 0),
+                                 PackRGB(0, 40, 0), PackRGB(0, 50, 0), PackRGB(0, 60, 0)}));
 }
 
 TEST(ColorArray, MirrorInvertAndReverse) {
@@ -233,16 +237,16 @@ TEST(ColorArray, LogTransformStretchesTheBeginning) {
 TEST(ColorArray, ColorToIndexFindsTheFirstClosest) {
   TColorArray p;
   p.SetSize(5);
-  const TColor entries[] = {RGB(0, 0, 0), RGB(10, 10, 10), RGB(200, 0, 0), RGB(10, 10, 10),
-                            RGB(0, 0, 250)};
+  const TColor entries[] = {PackRGB(0, 0, 0), PackRGB(10, 10, 10), PackRGB(200, 0, 0),
+                            PackRGB(10, 10, 10), PackRGB(0, 0, 250)};
   for (int32_t i = 1; i <= 5; ++i) p.SetColorElem(i, entries[i - 1]);
   double distance = -1;
-  EXPECT_EQ(p.ColorToIndex(RGB(10, 10, 10), distance), 2);  // also at 4: the first one wins
+  EXPECT_EQ(p.ColorToIndex(PackRGB(10, 10, 10), distance), 2);  // also at 4: the first one wins
   EXPECT_EQ(distance, 0);
   EXPECT_EQ(p.ColorToIndex(0xFF0000C8U, distance), 3);  // the top byte is ignored
   EXPECT_EQ(distance, 0);
-  EXPECT_EQ(p.ColorToIndex(RGB(0, 0, 240), distance), 5);
-  EXPECT_DOUBLE_EQ(distance, RGBColorDistance(RGB(0, 0, 240), RGB(0, 0, 250)));
+  EXPECT_EQ(p.ColorToIndex(PackRGB(0, 0, 240), distance), 5);
+  EXPECT_DOUBLE_EQ(distance, RGBColorDistance(PackRGB(0, 0, 240), PackRGB(0, 0, 250)));
   p.SetSize(1);
   p.SetColorElem(1, 0x000000U);
   EXPECT_EQ(p.ColorToIndex(0xFFFFFFU, distance), 1);  // nothing is closer than 1.0

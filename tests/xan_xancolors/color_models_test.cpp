@@ -13,6 +13,8 @@
 namespace xan {
 namespace {
 
+using detail::PackRGB;
+
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 struct Rgb {
@@ -23,19 +25,26 @@ std::ostream& operator<<(std::ostream& os, const Rgb& c) {
   return os << "(" << c.R << ", " << c.G << ", " << c.B << ")";
 }
 
-Rgb FromHSL(double H, double S, double L) {
-  Rgb c{};
-  HSLtoRGB(H, S, L, c.R, c.G, c.B);
-  return c;
+// The three components a model's RGBto... function gives.
+struct Hsx {
+  double H, S, X;
+  friend bool operator==(const Hsx&, const Hsx&) = default;
+};
+std::ostream& operator<<(std::ostream& os, const Hsx& m) {
+  return os << "H " << m.H << ", S " << m.S << ", " << m.X;
 }
-Rgb FromHSV(double H, double S, double V) {
-  Rgb c{};
-  HSVtoRGB(H, S, V, c.R, c.G, c.B);
-  return c;
+using TRGBtoModel = void (*)(int32_t, int32_t, int32_t, double&, double&, double&) noexcept;
+Hsx Split(TRGBtoModel toModel, int32_t R, int32_t G, int32_t B) {
+  Hsx m{9, 9, 9};
+  toModel(R, G, B, m.H, m.S, m.X);
+  return m;
 }
-Rgb FromHSI(double H, double S, double I) {
-  Rgb c{};
-  HSItoRGB(H, S, I, c.R, c.G, c.B);
+
+// The channels a model's ...toRGB function gives.
+using TModelToRGB = void (*)(double, double, double, int32_t&, int32_t&, int32_t&) noexcept;
+Rgb Join(TModelToRGB toRGB, double H, double S, double X) {
+  Rgb c{-1, -1, -1};
+  toRGB(H, S, X, c.R, c.G, c.B);
   return c;
 }
 
@@ -73,38 +82,38 @@ TEST(ColorRounding, TruncAndFracCutTowardZero) {
 // Packing, blending and simple transformations
 
 TEST(ColorBlend, PacksLowBytesAndIgnoresTopByte) {
-  EXPECT_EQ(RGB(255, 0, 0), 0x0000FFU);
-  EXPECT_EQ(RGB(1, 2, 3), 0x030201U);
-  EXPECT_EQ(RGB(256, -1, 0x1FF), 0xFFFF00U);
+  EXPECT_EQ(PackRGB(255, 0, 0), 0x0000FFU);
+  EXPECT_EQ(PackRGB(1, 2, 3), 0x030201U);
+  EXPECT_EQ(PackRGB(256, -1, 0x1FF), 0xFFFF00U);
   EXPECT_EQ(ReverseRGBColor(0xFF112233U), 0x332211U);
   EXPECT_EQ(InvertColor(0xAB10FF80U), 0xEF007FU);
   EXPECT_EQ(InvertColor(InvertColor(0x123456U)), 0x123456U);
 }
 
 TEST(ColorBlend, InterpolateClampsAndTruncates) {
-  const TColor a = 0xFF000000U | RGB(10, 200, 0);
-  const TColor b = 0x7F000000U | RGB(20, 100, 255);
-  EXPECT_EQ(InterpolateColor(a, b, 0), RGB(10, 200, 0));
-  EXPECT_EQ(InterpolateColor(a, b, -1), RGB(10, 200, 0));
-  EXPECT_EQ(InterpolateColor(a, b, 1), RGB(20, 100, 255));
-  EXPECT_EQ(InterpolateColor(a, b, 2), RGB(20, 100, 255));
-  EXPECT_EQ(InterpolateColor(a, b, kNaN), RGB(10, 200, 0));
+  const TColor a = 0xFF000000U | PackRGB(10, 200, 0);
+  const TColor b = 0x7F000000U | PackRGB(20, 100, 255);
+  EXPECT_EQ(InterpolateColor(a, b, 0), PackRGB(10, 200, 0));
+  EXPECT_EQ(InterpolateColor(a, b, -1), PackRGB(10, 200, 0));
+  EXPECT_EQ(InterpolateColor(a, b, 1), PackRGB(20, 100, 255));
+  EXPECT_EQ(InterpolateColor(a, b, 2), PackRGB(20, 100, 255));
+  EXPECT_EQ(InterpolateColor(a, b, kNaN), PackRGB(10, 200, 0));
   // 15, 150, 127.5: each channel truncated, downward for a falling channel too.
-  EXPECT_EQ(InterpolateColor(a, b, 0.5), RGB(15, 150, 127));
-  EXPECT_EQ(InterpolateColor(RGB(255, 0, 0), RGB(0, 0, 0), 0.5), RGB(127, 0, 0));
-  EXPECT_EQ(InterpolateColor(RGB(0, 0, 0), RGB(10, 0, 0), 0.7), RGB(7, 0, 0));
-  EXPECT_EQ(InterpolateColor(RGB(0, 0, 0), RGB(100, 0, 0), 0.999), RGB(99, 0, 0));
+  EXPECT_EQ(InterpolateColor(a, b, 0.5), PackRGB(15, 150, 127));
+  EXPECT_EQ(InterpolateColor(PackRGB(255, 0, 0), PackRGB(0, 0, 0), 0.5), PackRGB(127, 0, 0));
+  EXPECT_EQ(InterpolateColor(PackRGB(0, 0, 0), PackRGB(10, 0, 0), 0.7), PackRGB(7, 0, 0));
+  EXPECT_EQ(InterpolateColor(PackRGB(0, 0, 0), PackRGB(100, 0, 0), 0.999), PackRGB(99, 0, 0));
   EXPECT_EQ(MeanColor(0x000000U, 0xFFFFFFU), 0x7F7F7FU);
-  EXPECT_EQ(MeanColor(RGB(3, 4, 5), RGB(4, 4, 4)), RGB(3, 4, 4));
+  EXPECT_EQ(MeanColor(PackRGB(3, 4, 5), PackRGB(4, 4, 4)), PackRGB(3, 4, 4));
 }
 
 TEST(ColorBlend, ThreeColoursMeetInTheMiddle) {
-  const TColor c1 = RGB(0, 0, 0), c2 = RGB(100, 200, 40), c3 = RGB(200, 0, 240);
+  const TColor c1 = PackRGB(0, 0, 0), c2 = PackRGB(100, 200, 40), c3 = PackRGB(200, 0, 240);
   EXPECT_EQ(Interpolate3Colors(c1, c2, c3, 0), c1);
   EXPECT_EQ(Interpolate3Colors(c1, c2, c3, -3), c1);
-  EXPECT_EQ(Interpolate3Colors(c1, c2, c3, 0.25), RGB(50, 100, 20));
+  EXPECT_EQ(Interpolate3Colors(c1, c2, c3, 0.25), PackRGB(50, 100, 20));
   EXPECT_EQ(Interpolate3Colors(c1, c2, c3, 0.5), c2);
-  EXPECT_EQ(Interpolate3Colors(c1, c2, c3, 0.75), RGB(150, 100, 140));
+  EXPECT_EQ(Interpolate3Colors(c1, c2, c3, 0.75), PackRGB(150, 100, 140));
   EXPECT_EQ(Interpolate3Colors(c1, c2, c3, 1), c3);
   EXPECT_EQ(Interpolate3Colors(c1, c2, c3, 7), c3);
 }
@@ -142,80 +151,53 @@ TEST(ColorHex, ReadsUntilTheFirstOtherCharacter) {
 // HSL
 
 TEST(ColorHSL, ConvertsTheDocumentedExamples) {
-  double H = 9, S = 9, L = 9;
-  RGBtoHSL(128, 128, 128, H, S, L);
-  EXPECT_EQ(H, 0);
-  EXPECT_EQ(S, 0);
-  EXPECT_DOUBLE_EQ(L, 128 / 255.0);
-  RGBtoHSL(255, 0, 0, H, S, L);
-  EXPECT_EQ(H, 0);
-  EXPECT_EQ(S, 1);
-  EXPECT_EQ(L, 0.5);
-  RGBtoHSL(255, 0, 255, H, S, L);  // a negative hue gains 360
-  EXPECT_DOUBLE_EQ(H, 300);
-  RGBtoHSL(0, 0, 255, H, S, L);
-  EXPECT_DOUBLE_EQ(H, 240);
-  RGBtoHSL(0, 128, 0, H, S, L);
-  EXPECT_DOUBLE_EQ(H, 120);
-  EXPECT_EQ(S, 1);
-  EXPECT_DOUBLE_EQ(L, 64 / 255.0);
-  // Red and green tie: red is tested first.
-  RGBtoHSL(255, 255, 0, H, S, L);
-  EXPECT_DOUBLE_EQ(H, 60);
+  EXPECT_EQ(Split(RGBtoHSL, 128, 128, 128), (Hsx{0, 0, 128 / 255.0}));
+  EXPECT_EQ(Split(RGBtoHSL, 255, 0, 0), (Hsx{0, 1, 0.5}));
+  EXPECT_DOUBLE_EQ(Split(RGBtoHSL, 255, 0, 255).H, 300);  // a negative hue gains 360
+  EXPECT_DOUBLE_EQ(Split(RGBtoHSL, 0, 0, 255).H, 240);
+  const Hsx green = Split(RGBtoHSL, 0, 128, 0);
+  EXPECT_DOUBLE_EQ(green.H, 120);
+  EXPECT_EQ(green.S, 1);
+  EXPECT_DOUBLE_EQ(green.X, 64 / 255.0);
+  EXPECT_DOUBLE_EQ(Split(RGBtoHSL, 255, 255, 0).H, 60);  // red and green tie: red first
   // Channels are clamped to 0..255 before anything else.
-  double H2 = 0, S2 = 0, L2 = 0;
-  RGBtoHSL(300, -5, 0, H2, S2, L2);
-  RGBtoHSL(255, 0, 0, H, S, L);
-  EXPECT_EQ(H2, H);
-  EXPECT_EQ(S2, S);
-  EXPECT_EQ(L2, L);
+  EXPECT_EQ(Split(RGBtoHSL, 300, -5, 0), Split(RGBtoHSL, 255, 0, 0));
 }
 
 TEST(ColorHSL, WrapsTheHueOnceAndClamps) {
-  EXPECT_EQ(FromHSL(0, 1, 0.5), (Rgb{255, 0, 0}));
-  EXPECT_EQ(FromHSL(360, 1, 0.5), (Rgb{255, 0, 0}));
-  EXPECT_EQ(FromHSL(-120, 1, 0.5), (Rgb{0, 0, 255}));
-  EXPECT_EQ(FromHSL(-360, 1, 0.5), (Rgb{255, 0, 0}));
-  EXPECT_EQ(FromHSL(480, 1, 0.5), (Rgb{0, 255, 0}));
-  EXPECT_EQ(FromHSL(720, 1, 0.5), (Rgb{255, 0, 0}));
-  EXPECT_EQ(FromHSL(-1e-30, 1, 0.5), (Rgb{255, 0, 0}));  // 360 after the turn reads as 0
-  EXPECT_EQ(FromHSL(60, 2, 0.5), (Rgb{255, 255, 0}));
-  EXPECT_EQ(FromHSL(60, 1, -1), (Rgb{0, 0, 0}));
-  EXPECT_EQ(FromHSL(60, 1, 7), (Rgb{255, 255, 255}));
-  EXPECT_EQ(FromHSL(200, 0, 0.5), (Rgb{128, 128, 128}));  // 127.5 rounds to even
+  EXPECT_EQ(Join(HSLtoRGB, 0, 1, 0.5), (Rgb{255, 0, 0}));
+  EXPECT_EQ(Join(HSLtoRGB, 360, 1, 0.5), (Rgb{255, 0, 0}));
+  EXPECT_EQ(Join(HSLtoRGB, -120, 1, 0.5), (Rgb{0, 0, 255}));
+  EXPECT_EQ(Join(HSLtoRGB, -360, 1, 0.5), (Rgb{255, 0, 0}));
+  EXPECT_EQ(Join(HSLtoRGB, 480, 1, 0.5), (Rgb{0, 255, 0}));
+  EXPECT_EQ(Join(HSLtoRGB, 720, 1, 0.5), (Rgb{255, 0, 0}));
+  EXPECT_EQ(Join(HSLtoRGB, -1e-30, 1, 0.5), (Rgb{255, 0, 0}));  // 360 after the turn reads as 0
+  EXPECT_EQ(Join(HSLtoRGB, 60, 2, 0.5), (Rgb{255, 255, 0}));
+  EXPECT_EQ(Join(HSLtoRGB, 60, 1, -1), (Rgb{0, 0, 0}));
+  EXPECT_EQ(Join(HSLtoRGB, 60, 1, 7), (Rgb{255, 255, 255}));
+  EXPECT_EQ(Join(HSLtoRGB, 200, 0, 0.5), (Rgb{128, 128, 128}));  // 127.5 rounds to even
   EXPECT_EQ(HSLtoColor(240, 1, 0.5), 0xFF0000U);
 }
 
 // Hues beyond -360..720 are reduced by whole turns; infinite and NaN hues read as 0.
 TEST(ColorHSL, ReducesFarHuesByWholeTurns) {
-  EXPECT_EQ(FromHSL(-480, 1, 0.5), (Rgb{0, 0, 255}));
-  EXPECT_EQ(FromHSL(1200, 1, 0.5), (Rgb{0, 255, 0}));
-  EXPECT_EQ(FromHSL(3600 + 300, 1, 0.5), (Rgb{255, 0, 255}));
-  EXPECT_EQ(FromHSL(-720, 1, 0.5), (Rgb{255, 0, 0}));
-  EXPECT_EQ(FromHSL(std::numeric_limits<double>::infinity(), 1, 0.5), (Rgb{255, 0, 0}));
-  EXPECT_EQ(FromHSL(kNaN, 1, 0.5), (Rgb{255, 0, 0}));
-  EXPECT_EQ(FromHSL(120, kNaN, 0.5), (Rgb{128, 128, 128}));
+  EXPECT_EQ(Join(HSLtoRGB, -480, 1, 0.5), (Rgb{0, 0, 255}));
+  EXPECT_EQ(Join(HSLtoRGB, 1200, 1, 0.5), (Rgb{0, 255, 0}));
+  EXPECT_EQ(Join(HSLtoRGB, 3600 + 300, 1, 0.5), (Rgb{255, 0, 255}));
+  EXPECT_EQ(Join(HSLtoRGB, -720, 1, 0.5), (Rgb{255, 0, 0}));
+  EXPECT_EQ(Join(HSLtoRGB, std::numeric_limits<double>::infinity(), 1, 0.5), (Rgb{255, 0, 0}));
+  EXPECT_EQ(Join(HSLtoRGB, kNaN, 1, 0.5), (Rgb{255, 0, 0}));
+  EXPECT_EQ(Join(HSLtoRGB, 120, kNaN, 0.5), (Rgb{128, 128, 128}));
 }
 
 // ------------------------------------------------------------------------------------------------
 // HSV
 
 TEST(ColorHSV, GreyHasTheUndefinedHue) {
-  double H = 9, S = 9, V = 9;
-  RGBtoHSV(128, 128, 128, H, S, V);
-  EXPECT_EQ(H, -1);
-  EXPECT_EQ(S, 0);
-  EXPECT_DOUBLE_EQ(V, 128 / 255.0);
-  RGBtoHSV(0, 0, 0, H, S, V);
-  EXPECT_EQ(H, 0);
-  EXPECT_EQ(S, 0);
-  EXPECT_EQ(V, 0);
-  RGBtoHSV(255, 0, 0, H, S, V);
-  EXPECT_EQ(H, 0);
-  EXPECT_EQ(S, 1);
-  EXPECT_EQ(V, 1);
-  RGBtoHSV(255, 0, 128, H, S, V);
-  EXPECT_DOUBLE_EQ(H, 360 - 60 * 128 / 255.0);
+  EXPECT_EQ(Split(RGBtoHSV, 128, 128, 128), (Hsx{-1, 0, 128 / 255.0}));
+  EXPECT_EQ(Split(RGBtoHSV, 0, 0, 0), (Hsx{0, 0, 0}));
+  EXPECT_EQ(Split(RGBtoHSV, 255, 0, 0), (Hsx{0, 1, 1}));
+  EXPECT_DOUBLE_EQ(Split(RGBtoHSV, 255, 0, 128).H, 360 - 60 * 128 / 255.0);
 }
 
 TEST(ColorHSV, TiesGoToRedThenGreen) {
@@ -229,17 +211,17 @@ TEST(ColorHSV, TiesGoToRedThenGreen) {
 }
 
 TEST(ColorHSV, ReplacesOutOfRangeHuesByZero) {
-  EXPECT_EQ(FromHSV(360, 1, 1), (Rgb{255, 0, 0}));
-  EXPECT_EQ(FromHSV(480, 1, 1), (Rgb{255, 0, 0}));  // not wrapped to green
-  EXPECT_EQ(FromHSV(-1, 1, 1), (Rgb{255, 0, 0}));
-  EXPECT_EQ(FromHSV(-120, 1, 1), (Rgb{255, 0, 0}));
-  EXPECT_EQ(FromHSV(kNaN, 1, 1), (Rgb{255, 0, 0}));
-  EXPECT_EQ(FromHSV(359.9999, 1, 1), (Rgb{255, 0, 0}));
-  EXPECT_EQ(FromHSV(120, 1, 0.5), (Rgb{0, 128, 0}));
-  EXPECT_EQ(FromHSV(0, 0, 0.5), (Rgb{128, 128, 128}));
-  EXPECT_EQ(FromHSV(0, 0.5, 1), (Rgb{255, 128, 128}));  // p = 127.5
-  EXPECT_EQ(FromHSV(30, 3, 9), (Rgb{255, 128, 0}));     // S and V clamped
-  EXPECT_EQ(FromHSV(30, -1, 0.2), (Rgb{51, 51, 51}));
+  EXPECT_EQ(Join(HSVtoRGB, 360, 1, 1), (Rgb{255, 0, 0}));
+  EXPECT_EQ(Join(HSVtoRGB, 480, 1, 1), (Rgb{255, 0, 0}));  // not wrapped to green
+  EXPECT_EQ(Join(HSVtoRGB, -1, 1, 1), (Rgb{255, 0, 0}));
+  EXPECT_EQ(Join(HSVtoRGB, -120, 1, 1), (Rgb{255, 0, 0}));
+  EXPECT_EQ(Join(HSVtoRGB, kNaN, 1, 1), (Rgb{255, 0, 0}));
+  EXPECT_EQ(Join(HSVtoRGB, 359.9999, 1, 1), (Rgb{255, 0, 0}));
+  EXPECT_EQ(Join(HSVtoRGB, 120, 1, 0.5), (Rgb{0, 128, 0}));
+  EXPECT_EQ(Join(HSVtoRGB, 0, 0, 0.5), (Rgb{128, 128, 128}));
+  EXPECT_EQ(Join(HSVtoRGB, 0, 0.5, 1), (Rgb{255, 128, 128}));  // p = 127.5
+  EXPECT_EQ(Join(HSVtoRGB, 30, 3, 9), (Rgb{255, 128, 0}));     // S and V clamped
+  EXPECT_EQ(Join(HSVtoRGB, 30, -1, 0.2), (Rgb{51, 51, 51}));
   EXPECT_EQ(HSVtoColor(240, 1, 1), 0xFF0000U);
 }
 
@@ -247,35 +229,25 @@ TEST(ColorHSV, ReplacesOutOfRangeHuesByZero) {
 // HSI
 
 TEST(ColorHSI, BehavesLikeHSVForGreyAndBlack) {
-  double H = 9, S = 9, I = 9;
-  RGBtoHSI(128, 128, 128, H, S, I);
-  EXPECT_EQ(H, -1);
-  EXPECT_EQ(S, 0);
-  EXPECT_DOUBLE_EQ(I, 128 / 255.0);
-  RGBtoHSI(0, 0, 0, H, S, I);
-  EXPECT_EQ(H, 0);
-  EXPECT_EQ(S, 0);
-  EXPECT_EQ(I, 0);
-  RGBtoHSI(255, 0, 0, H, S, I);
-  EXPECT_EQ(H, 0);
-  EXPECT_EQ(S, 1);
-  EXPECT_DOUBLE_EQ(I, 1 / 3.0);
-  RGBtoHSI(30, 60, 90, H, S, I);
-  EXPECT_DOUBLE_EQ(H, 210);
-  EXPECT_DOUBLE_EQ(S, 0.5);
-  EXPECT_DOUBLE_EQ(I, 60 / 255.0);
+  EXPECT_EQ(Split(RGBtoHSI, 128, 128, 128), (Hsx{-1, 0, 128 / 255.0}));
+  EXPECT_EQ(Split(RGBtoHSI, 0, 0, 0), (Hsx{0, 0, 0}));
+  EXPECT_EQ(Split(RGBtoHSI, 255, 0, 0), (Hsx{0, 1, 1 / 3.0}));
+  const Hsx m = Split(RGBtoHSI, 30, 60, 90);
+  EXPECT_DOUBLE_EQ(m.H, 210);
+  EXPECT_DOUBLE_EQ(m.S, 0.5);
+  EXPECT_DOUBLE_EQ(m.X, 60 / 255.0);
 }
 
 TEST(ColorHSI, WrapsClampsAndLimitsChannels) {
-  EXPECT_EQ(FromHSI(0, 1, 1 / 3.0), (Rgb{255, 0, 0}));
-  EXPECT_EQ(FromHSI(360, 1, 1 / 3.0), (Rgb{255, 0, 0}));
-  EXPECT_EQ(FromHSI(-120, 1, 1 / 3.0), (Rgb{0, 0, 255}));
-  EXPECT_EQ(FromHSI(-1, 0, 0.5), (Rgb{128, 128, 128}));
-  EXPECT_EQ(FromHSI(210, 0.5, 60 / 255.0), (Rgb{30, 60, 90}));
+  EXPECT_EQ(Join(HSItoRGB, 0, 1, 1 / 3.0), (Rgb{255, 0, 0}));
+  EXPECT_EQ(Join(HSItoRGB, 360, 1, 1 / 3.0), (Rgb{255, 0, 0}));
+  EXPECT_EQ(Join(HSItoRGB, -120, 1, 1 / 3.0), (Rgb{0, 0, 255}));
+  EXPECT_EQ(Join(HSItoRGB, -1, 0, 0.5), (Rgb{128, 128, 128}));
+  EXPECT_EQ(Join(HSItoRGB, 210, 0.5, 60 / 255.0), (Rgb{30, 60, 90}));
   // Full intensity and saturation would ask for 3 in red: each channel stops at 255.
-  EXPECT_EQ(FromHSI(0, 1, 1), (Rgb{255, 0, 0}));
-  EXPECT_EQ(FromHSI(60, 5, 2), (Rgb{255, 255, 0}));
-  EXPECT_EQ(FromHSI(1200, 1, 1 / 3.0), (Rgb{0, 255, 0}));
+  EXPECT_EQ(Join(HSItoRGB, 0, 1, 1), (Rgb{255, 0, 0}));
+  EXPECT_EQ(Join(HSItoRGB, 60, 5, 2), (Rgb{255, 255, 0}));
+  EXPECT_EQ(Join(HSItoRGB, 1200, 1, 1 / 3.0), (Rgb{0, 255, 0}));
   EXPECT_EQ(HSItoColor(240, 1, 1 / 3.0), 0xFF0000U);
 }
 
@@ -393,19 +365,20 @@ TEST(ColorGray, WeighsInExtendedPrecision) {
   EXPECT_EQ(RGBtoGray(0, 50, 0), 29);
   EXPECT_EQ(RGBtoGray(25, 0, 0), 8);    // a little above 7.5
   EXPECT_EQ(RGBtoGray(300, 0, 0), 90);  // not clamped
-  EXPECT_EQ(RGBtoGrayColor(255, 0, 0), RGB(76, 76, 76));
-  EXPECT_EQ(RGBtoGrayColor(500, 500, 500), RGB(500 & 255, 500 & 255, 500 & 255));
+  EXPECT_EQ(RGBtoGrayColor(255, 0, 0), PackRGB(76, 76, 76));
+  EXPECT_EQ(RGBtoGrayColor(500, 500, 500), PackRGB(500 & 255, 500 & 255, 500 & 255));
   EXPECT_EQ(ColorToGray(0xFF0000FFU), 76);
-  EXPECT_EQ(ColorToGrayColor(0xAA00FF00U), RGB(150, 150, 150));  // 0.59*255 = 150.45
+  EXPECT_EQ(ColorToGrayColor(0xAA00FF00U), PackRGB(150, 150, 150));  // 0.59*255 = 150.45
 }
 
 TEST(ColorDistance, IsScaledToOne) {
   EXPECT_EQ(RGBColorDistance(0x123456U, 0xFF123456U), 0);
   EXPECT_EQ(RGBColorDistance(0x000000U, 0xFFFFFFU), 1);
   EXPECT_DOUBLE_EQ(RGBColorDistance(0x000000U, 0x0000FFU), 1 / std::sqrt(3.0));
-  EXPECT_DOUBLE_EQ(RGBColorDistance(RGB(10, 20, 30), RGB(13, 24, 30)), 5 / std::sqrt(195075.0));
-  EXPECT_EQ(RGBColorDistance(RGB(1, 2, 3), RGB(4, 5, 6)),
-            RGBColorDistance(RGB(4, 5, 6), RGB(1, 2, 3)));
+  EXPECT_DOUBLE_EQ(RGBColorDistance(PackRGB(10, 20, 30), PackRGB(13, 24, 30)),
+                   5 / std::sqrt(195075.0));
+  EXPECT_EQ(RGBColorDistance(PackRGB(1, 2, 3), PackRGB(4, 5, 6)),
+            RGBColorDistance(PackRGB(4, 5, 6), PackRGB(1, 2, 3)));
 }
 
 // ------------------------------------------------------------------------------------------------
@@ -417,12 +390,12 @@ TEST(ColorRandom, DrawsBlueThenGreenThenRed) {
   const TColor c = RandomColor();
   TRandomGenerator g(4711);
   const int32_t b = g.Range(256), gr = g.Range(256), r = g.Range(256);
-  EXPECT_EQ(c, RGB(r, gr, b));
+  EXPECT_EQ(c, PackRGB(r, gr, b));
   EXPECT_EQ(RandSeed(), g.Seed());
 
   const TColor d = RandomColor(10, 20, 100, 100, 200, 255);
   const int32_t b2 = 200 + g.Range(56), g2 = 100 + g.Range(1), r2 = 10 + g.Range(11);
-  EXPECT_EQ(d, RGB(r2, g2, b2));
+  EXPECT_EQ(d, PackRGB(r2, g2, b2));
   EXPECT_EQ(RandSeed(), g.Seed());
   SetRandSeed(saved);
 }
@@ -449,31 +422,31 @@ TEST(ColorWavelength, CoversTheVisibleRangeOnly) {
   EXPECT_EQ(WavelengthToColor(780, 1), 0U);
   EXPECT_EQ(WavelengthToColor(-2147483647 - 1, 1), 0U);
   EXPECT_EQ(WavelengthToColor(2147483647, 1), 0U);
-  EXPECT_EQ(WavelengthToColor(645, 1), RGB(255, 0, 0));
-  EXPECT_EQ(WavelengthToColor(700, 1), RGB(255, 0, 0));
-  EXPECT_EQ(WavelengthToColor(701, 1), RGB(253, 0, 0));  // 255*(0.3 + 0.7*79/80) = 252.77
-  EXPECT_EQ(WavelengthToColor(779, 1), RGB(79, 0, 0));   // 255*(0.3 + 0.7/80) = 78.73
+  EXPECT_EQ(WavelengthToColor(645, 1), PackRGB(255, 0, 0));
+  EXPECT_EQ(WavelengthToColor(700, 1), PackRGB(255, 0, 0));
+  EXPECT_EQ(WavelengthToColor(701, 1), PackRGB(253, 0, 0));  // 255*(0.3 + 0.7*79/80) = 252.77
+  EXPECT_EQ(WavelengthToColor(779, 1), PackRGB(79, 0, 0));   // 255*(0.3 + 0.7/80) = 78.73
 }
 
 TEST(ColorWavelength, SwitchesRangesAtTheirBoundaries) {
-  EXPECT_EQ(WavelengthToColor(419, 1), RGB(88, 0, 251));  // f = 0.3 + 0.7*39/40 = 0.9825
-  EXPECT_EQ(WavelengthToColor(420, 1), RGB(85, 0, 255));
-  EXPECT_EQ(WavelengthToColor(439, 1), RGB(4, 0, 255));
-  EXPECT_EQ(WavelengthToColor(440, 1), RGB(0, 0, 255));
-  EXPECT_EQ(WavelengthToColor(489, 1), RGB(0, 250, 255));
-  EXPECT_EQ(WavelengthToColor(490, 1), RGB(0, 255, 255));
-  EXPECT_EQ(WavelengthToColor(509, 1), RGB(0, 255, 13));
-  EXPECT_EQ(WavelengthToColor(510, 1), RGB(0, 255, 0));
-  EXPECT_EQ(WavelengthToColor(579, 1), RGB(251, 255, 0));
-  EXPECT_EQ(WavelengthToColor(580, 1), RGB(255, 255, 0));
-  EXPECT_EQ(WavelengthToColor(644, 1), RGB(255, 4, 0));
+  EXPECT_EQ(WavelengthToColor(419, 1), PackRGB(88, 0, 251));  // f = 0.3 + 0.7*39/40 = 0.9825
+  EXPECT_EQ(WavelengthToColor(420, 1), PackRGB(85, 0, 255));
+  EXPECT_EQ(WavelengthToColor(439, 1), PackRGB(4, 0, 255));
+  EXPECT_EQ(WavelengthToColor(440, 1), PackRGB(0, 0, 255));
+  EXPECT_EQ(WavelengthToColor(489, 1), PackRGB(0, 250, 255));
+  EXPECT_EQ(WavelengthToColor(490, 1), PackRGB(0, 255, 255));
+  EXPECT_EQ(WavelengthToColor(509, 1), PackRGB(0, 255, 13));
+  EXPECT_EQ(WavelengthToColor(510, 1), PackRGB(0, 255, 0));
+  EXPECT_EQ(WavelengthToColor(579, 1), PackRGB(251, 255, 0));
+  EXPECT_EQ(WavelengthToColor(580, 1), PackRGB(255, 255, 0));
+  EXPECT_EQ(WavelengthToColor(644, 1), PackRGB(255, 4, 0));
 }
 
 TEST(ColorWavelength, ShapesChannelsWithGamma) {
-  EXPECT_EQ(WavelengthToColor(550, 0.8), RGB(163, 255, 0));  // 255*(40/70)^0.8 = 162.97
-  EXPECT_EQ(WavelengthToColor(550, 0), RGB(255, 255, 0));    // zero channels stay 0
-  EXPECT_EQ(WavelengthToColor(550, -1), RGB(255, 255, 0));   // 446 clamped to 255
-  EXPECT_EQ(WavelengthToColor(550, kNaN), RGB(0, 0, 0));
+  EXPECT_EQ(WavelengthToColor(550, 0.8), PackRGB(163, 255, 0));  // 255*(40/70)^0.8 = 162.97
+  EXPECT_EQ(WavelengthToColor(550, 0), PackRGB(255, 255, 0));    // zero channels stay 0
+  EXPECT_EQ(WavelengthToColor(550, -1), PackRGB(255, 255, 0));   // 446 clamped to 255
+  EXPECT_EQ(WavelengthToColor(550, kNaN), PackRGB(0, 0, 0));
 }
 
 }  // namespace

@@ -110,6 +110,10 @@ class XAN_EXPORT TColorArray : public TComponent {
   void CopyFrom(const TColorArray* ColArraySource, int32_t SourceElemLo, int32_t SourceElemHi,
                 int32_t DestElem);
 
+  // TODO(palette files): WriteToOpenTextFile, ReadFromOpenTextFile, StoreOnFile and LoadFromFile
+  // join here with the platform's open text file; the format itself is in
+  // src/xan_xancolors/palette_text.h.
+
   // ----------------------------------------------------------------------------------------------
   // Notification
 

@@ -21,16 +21,6 @@ namespace xan {
 // - Nothing here raises or keeps state; only the random colours advance the shared generator.
 
 // ================================================================================================
-// Packing
-
-// The colour of the low bytes of r, g and b: r + 256*g + 65536*b.
-//   (255, 0, 0) => $0000FF,  (1, 2, 3) => $030201,  (256, 0, 0) => $000000
-constexpr TColor RGB(int32_t r, int32_t g, int32_t b) noexcept {
-  return (static_cast<TColor>(r) & 0xFFU) | ((static_cast<TColor>(g) & 0xFFU) << 8) |
-         ((static_cast<TColor>(b) & 0xFFU) << 16);
-}
-
-// ================================================================================================
 // Blending and simple transformations
 
 // The colour at `frac` of the way from c1 to c2, channel by channel Trunc((b - a)*frac + a).
@@ -76,6 +66,7 @@ XAN_EXPORT TColor HexStrToColor(StringView text) noexcept;
 // hue 0 and saturation 0; a tie between the largest channels goes to red, then green.
 //   (255, 0, 0) => H 0, S 1, L 0.5;  (128, 128, 128) => H 0, S 0, L 128/255
 XAN_EXPORT void RGBtoHSL(int32_t R, int32_t G, int32_t B, double& H, double& S, double& L) noexcept;
+// RGBtoHSL on the three low bytes of c.
 XAN_EXPORT void ColorToHSL(TColor c, double& H, double& S, double& L) noexcept;
 
 // Hue, saturation and lightness to channels 0..255. A hue from -360 to 720 is brought into
@@ -83,6 +74,7 @@ XAN_EXPORT void ColorToHSL(TColor c, double& H, double& S, double& L) noexcept;
 // an infinite hue reads as 0. S and L are clamped to 0..1.
 //   (0, 1, 0.5) => 255, 0, 0;  (360, 1, 0.5) => 255, 0, 0;  (-120, 1, 0.5) => 0, 0, 255
 XAN_EXPORT void HSLtoRGB(double H, double S, double L, int32_t& R, int32_t& G, int32_t& B) noexcept;
+// HSLtoRGB packed into a TColor (top byte 0).
 XAN_EXPORT TColor HSLtoColor(double H, double S, double L) noexcept;
 
 // ================================================================================================
@@ -92,12 +84,14 @@ XAN_EXPORT TColor HSLtoColor(double H, double S, double L) noexcept;
 // S 0; other greys give the undefined hue H -1 and S 0. Ties go to red, then green, then blue.
 //   (255, 0, 0) => H 0, S 1, V 1;  (128, 128, 128) => H -1, S 0, V 128/255;  (0, 0, 0) => 0, 0, 0
 XAN_EXPORT void RGBtoHSV(int32_t R, int32_t G, int32_t B, double& H, double& S, double& V) noexcept;
+// RGBtoHSV on the three low bytes of c.
 XAN_EXPORT void ColorToHSV(TColor c, double& H, double& S, double& V) noexcept;
 
 // Hue, saturation and value to channels 0..255. S and V are clamped to 0..1; a hue below 0 or
 // from 360 on is not wrapped but replaced by 0 (so the undefined hue -1 reads as red).
 //   (0, 1, 1) => 255, 0, 0;  (360, 1, 1) => 255, 0, 0;  (120, 1, 0.5) => 0, 128, 0
 XAN_EXPORT void HSVtoRGB(double H, double S, double V, int32_t& R, int32_t& G, int32_t& B) noexcept;
+// HSVtoRGB packed into a TColor (top byte 0).
 XAN_EXPORT TColor HSVtoColor(double H, double S, double V) noexcept;
 
 // ================================================================================================
@@ -107,12 +101,14 @@ XAN_EXPORT TColor HSVtoColor(double H, double S, double V) noexcept;
 // channels over 255). Black gives H 0, S 0; other greys H -1, S 0; ties as in RGBtoHSV.
 //   (255, 0, 0) => H 0, S 1, I 1/3;  (128, 128, 128) => H -1, S 0, I 128/255
 XAN_EXPORT void RGBtoHSI(int32_t R, int32_t G, int32_t B, double& H, double& S, double& I) noexcept;
+// RGBtoHSI on the three low bytes of c.
 XAN_EXPORT void ColorToHSI(TColor c, double& H, double& S, double& I) noexcept;
 
 // Hue, saturation and intensity to channels 0..255; the hue is wrapped as in HSLtoRGB, S and I
 // are clamped to 0..1 and each channel to at most 255.
 //   (0, 1, 1/3) => 255, 0, 0;  (-1, 0, 0.5) => 128, 128, 128
 XAN_EXPORT void HSItoRGB(double H, double S, double I, int32_t& R, int32_t& G, int32_t& B) noexcept;
+// HSItoRGB packed into a TColor (top byte 0).
 XAN_EXPORT TColor HSItoColor(double H, double S, double I) noexcept;
 
 // ================================================================================================
@@ -144,6 +140,7 @@ XAN_EXPORT void CMYKtoCMY(double& C, double& M, double& Y, double K) noexcept;
 XAN_EXPORT int32_t RGBtoGray(int32_t R, int32_t G, int32_t B) noexcept;
 // The grey colour of that level (its low byte in each channel).
 XAN_EXPORT TColor RGBtoGrayColor(int32_t R, int32_t G, int32_t B) noexcept;
+// RGBtoGray and RGBtoGrayColor on the three low bytes of c.
 XAN_EXPORT int32_t ColorToGray(TColor c) noexcept;
 XAN_EXPORT TColor ColorToGrayColor(TColor c) noexcept;
 
