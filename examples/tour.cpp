@@ -20,5 +20,6 @@ int main() {
   tour::Foundation();
   tour::Numbers();
   tour::Cpuid();
+  tour::Colours();
   return 0;
 }

@@ -15,5 +15,6 @@ void Heading(std::string_view title);
 void Foundation();
 void Numbers();
 void Cpuid();
+void Colours();
 
 }  // namespace tour
