@@ -35,5 +35,6 @@ void tour::Strings() {
     const String line = ReadLnString(text, pos, eot, 4);
     Show("ReadLnString(mode 4)", line);
   }
-  Show("UUEncodeStr(\"Cat\")", UUEncodeStr(u"Cat"));
+  Show("UUEncodeStr(\"Cat\"), line ends as |",
+       ReplaceStringInString(UUEncodeStr(u"Cat"), u"\r\n", u"|", false));
 }

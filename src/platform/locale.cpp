@@ -23,8 +23,10 @@ uint32_t FoldOptions() noexcept {
   char lang[ULOC_LANG_CAPACITY] = {};
   UErrorCode err = U_ZERO_ERROR;
   uloc_getLanguage(uloc_getDefault(), lang, sizeof lang, &err);
-  const bool turkic = U_SUCCESS(err) && (std::strcmp(lang, "tr") == 0 || std::strcmp(lang, "az") == 0);
-  return (turkic ? U_FOLD_CASE_EXCLUDE_SPECIAL_I : U_FOLD_CASE_DEFAULT) | U_COMPARE_CODE_POINT_ORDER;
+  const bool turkic =
+      U_SUCCESS(err) && (std::strcmp(lang, "tr") == 0 || std::strcmp(lang, "az") == 0);
+  return (turkic ? U_FOLD_CASE_EXCLUDE_SPECIAL_I : U_FOLD_CASE_DEFAULT) |
+         U_COMPARE_CODE_POINT_ORDER;
 }
 
 using MapFunc = int32_t (*)(UChar*, int32_t, const UChar*, int32_t, const char*, UErrorCode*);

@@ -44,6 +44,17 @@ constexpr std::array<bool, 128> kFN83Chars = [] {
   return t;
 }();
 
+// The German letters written out. A capital umlaut gets "e" or "E" after its letter, matching the
+// case of the character that follows it.
+struct TExpansion {
+  Char letter;
+  StringView text;
+  bool capital;
+};
+constexpr TExpansion kExpansions[] = {
+    {0xB5, u"u", false},  {0xC4, u"A", true},   {0xD6, u"O", true},   {0xDC, u"U", true},
+    {0xDF, u"ss", false}, {0xE4, u"ae", false}, {0xF6, u"oe", false}, {0xFC, u"ue", false}};
+
 String Padded(StringView text, size_t left, size_t right) {
   String out;
   out.reserve(left + text.size() + right);
@@ -175,21 +186,16 @@ String ExpandDiphthongs(StringView text) {
   out.reserve(text.size() + text.size() / 8);
   for (size_t i = 0; i < text.size(); ++i) {
     const Char c = text[i];
-    switch (c) {
-      case 0xB5: out += u'u'; break;
-      case 0xC4:
-      case 0xD6:
-      case 0xDC: {
-        const bool small = i + 1 < text.size() && text[i + 1] >= u'a' && text[i + 1] <= u'z';
-        out += c == 0xC4 ? u'A' : c == 0xD6 ? u'O' : u'U';
-        out += small ? u'e' : u'E';
-        break;
-      }
-      case 0xDF: out += u"ss"; break;
-      case 0xE4: out += u"ae"; break;
-      case 0xF6: out += u"oe"; break;
-      case 0xFC: out += u"ue"; break;
-      default: out += c;
+    const auto* e = std::find_if(std::begin(kExpansions), std::end(kExpansions),
+                                 [c](const TExpansion& x) { return x.letter == c; });
+    if (e == std::end(kExpansions)) {
+      out += c;
+      continue;
+    }
+    out += e->text;
+    if (e->capital) {
+      const bool nextSmall = i + 1 < text.size() && text[i + 1] >= u'a' && text[i + 1] <= u'z';
+      out += nextSmall ? u'e' : u'E';
     }
   }
   return out;

@@ -62,8 +62,7 @@ int32_t TagIndex(StringView name, std::span<const String> tags) noexcept {
 }
 
 // The next tag at or after `from` whose name is listed; `index` receives its entry.
-TTagSpan NextListedTag(StringView text, size_t from, std::span<const String> tags,
-                       int32_t& index) {
+TTagSpan NextListedTag(StringView text, size_t from, std::span<const String> tags, int32_t& index) {
   index = -1;
   for (TTagSpan t = NextTag(text, from); t.open != npos; t = NextTag(text, t.close + 1)) {
     index = TagIndex(t.name, tags);
@@ -264,8 +263,8 @@ int32_t ReadNextTagInString(StringView text, int32_t& pos, std::span<const Strin
     for (TTagSpan u = NextTag(text, from); u.open != npos; u = NextTag(text, u.close + 1)) {
       if (SameSimple(u.name, t.name) && !HasNoContent(text, u)) {
         ++depth;
-      } else if (!u.name.empty() && u.name.front() == u'/' && SameSimple(u.name.substr(1), t.name) &&
-                 --depth == 0) {
+      } else if (!u.name.empty() && u.name.front() == u'/' &&
+                 SameSimple(u.name.substr(1), t.name) && --depth == 0) {
         endOpen = u.open;
         next = u.close + 1;
         break;

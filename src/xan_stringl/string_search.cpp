@@ -197,8 +197,8 @@ int32_t CountStringInString(StringView substr, StringView text, bool casesensiti
 int32_t CountCharInString(Char c, StringView text, bool casesensitive) {
   if (casesensitive) return static_cast<int32_t>(std::count(text.begin(), text.end(), c));
   const Char folded = SimpleLower(c);
-  return static_cast<int32_t>(
-      std::count_if(text.begin(), text.end(), [folded](Char t) { return SimpleLower(t) == folded; }));
+  return static_cast<int32_t>(std::count_if(text.begin(), text.end(),
+                                            [folded](Char t) { return SimpleLower(t) == folded; }));
 }
 
 int32_t CountWords(StringView text) {
@@ -282,8 +282,7 @@ String ExtractBeforeTrigger(StringView text, StringView trigger, bool strip) {
   return Strip(text.substr(0, at), strip);
 }
 
-void SplitString(StringView text, StringView delimiter, bool strip, String& before,
-                 String& after) {
+void SplitString(StringView text, StringView delimiter, bool strip, String& before, String& after) {
   // Worked out before either output is touched: text may view one of them.
   String b;
   String a;
@@ -342,8 +341,7 @@ int32_t Tokenize(StringView text, StringView delimiter, TOpenStringArray& tokens
   return static_cast<int32_t>(tokens.size());
 }
 
-int32_t Tokenize(StringView text, StringView delimiter, Char escapechar,
-                 TOpenStringArray& tokens) {
+int32_t Tokenize(StringView text, StringView delimiter, Char escapechar, TOpenStringArray& tokens) {
   TOpenStringArray split = Split(text, delimiter, [escapechar](StringView rest, size_t p) {
     return p > 0 && rest[p - 1] == escapechar;
   });
@@ -377,12 +375,23 @@ String ReadLnString(StringView text, int32_t& pos, bool& endoftext, int32_t mode
     const Char before = i >= 2 ? text[i - 2] : u'\0';
     bool ends = false;
     switch (mode) {
-      case 0: ends = c == u'\n'; break;
-      case 1: ends = c == u'\r'; break;
-      case 2: ends = c == u'\r' || c == u'\n'; break;
-      case 3: ends = c == u'\r' && before == u'\n'; break;
-      case 4: ends = c == u'\n' && before == u'\r'; break;
-      default: break;
+      case 0:
+        ends = c == u'\n';
+        break;
+      case 1:
+        ends = c == u'\r';
+        break;
+      case 2:
+        ends = c == u'\r' || c == u'\n';
+        break;
+      case 3:
+        ends = c == u'\r' && before == u'\n';
+        break;
+      case 4:
+        ends = c == u'\n' && before == u'\r';
+        break;
+      default:
+        break;
     }
     if (ends) break;
   }

@@ -41,10 +41,10 @@ TEST_F(LocaleCase, SingleCharactersMapOneToOne) {
 }
 
 TEST_F(LocaleCase, CharactersWhoseFullMappingIsLongerKeepOneUnit) {
-  EXPECT_EQ(LocaleUpperChar(u'\u00df'), u'\u00df');   // sharp s: full mapping is "SS"
-  EXPECT_EQ(LocaleUpperChar(u'\ufb00'), u'\ufb00');   // ligature ff
-  EXPECT_EQ(LocaleLowerChar(u'\u0130'), u'i');        // full mapping "i" + combining dot
-  EXPECT_EQ(LocaleUpperChar(Char{0xD801}), Char{0xD801});   // a lone surrogate stays
+  EXPECT_EQ(LocaleUpperChar(u'\u00df'), u'\u00df');        // sharp s: full mapping is "SS"
+  EXPECT_EQ(LocaleUpperChar(u'\ufb00'), u'\ufb00');        // ligature ff
+  EXPECT_EQ(LocaleLowerChar(u'\u0130'), u'i');             // full mapping "i" + combining dot
+  EXPECT_EQ(LocaleUpperChar(Char{0xD801}), Char{0xD801});  // a lone surrogate stays
   EXPECT_EQ(LocaleLowerChar(Char{0xDC00}), Char{0xDC00});
 }
 
@@ -60,7 +60,7 @@ TEST_F(LocaleCase, AsciiChangesOnlyLetters) {
 TEST_F(LocaleCase, WholeTextsUseFullMappings) {
   EXPECT_EQ(LocaleUpperCase(u"Stra\u00dfe"), u"STRASSE");
   EXPECT_EQ(LocaleLowerCase(u"\u00c9T\u00c9 ABC1"), u"\u00e9t\u00e9 abc1");
-  EXPECT_EQ(LocaleLowerCase(u"\u0130"), u"i\u0307");  // grows by one unit
+  EXPECT_EQ(LocaleLowerCase(u"\u0130"), u"i\u0307");         // grows by one unit
   EXPECT_EQ(LocaleUpperCase(u"\U00010428"), u"\U00010400");  // Deseret: a surrogate pair
   EXPECT_EQ(LocaleUpperCase(u""), u"");
   EXPECT_EQ(LocaleLowerCase(StringView(u"A\0B", 3)), String(u"a\0b", 3));

@@ -36,12 +36,12 @@ TEST(IsAbbreviation, LongestCapitalRunAgainstSmallLettersAndDigits) {
   EXPECT_TRUE(IsAbbreviation(u"CPU"));
   EXPECT_TRUE(IsAbbreviation(u"GHz"));
   EXPECT_TRUE(IsAbbreviation(u"USB2"));
-  EXPECT_TRUE(IsAbbreviation(u"x-ABC-y"));    // run 3 against 2
-  EXPECT_TRUE(IsAbbreviation(u"AB.CD"));      // punctuation counts for neither side
+  EXPECT_TRUE(IsAbbreviation(u"x-ABC-y"));  // run 3 against 2
+  EXPECT_TRUE(IsAbbreviation(u"AB.CD"));    // punctuation counts for neither side
   EXPECT_FALSE(IsAbbreviation(u"Hello"));
   EXPECT_FALSE(IsAbbreviation(u"A"));
-  EXPECT_FALSE(IsAbbreviation(u"ABcd"));      // run 2, not longer than 2
-  EXPECT_FALSE(IsAbbreviation(u"A.B.C"));     // runs of one only
+  EXPECT_FALSE(IsAbbreviation(u"ABcd"));   // run 2, not longer than 2
+  EXPECT_FALSE(IsAbbreviation(u"A.B.C"));  // runs of one only
   EXPECT_FALSE(IsAbbreviation(u"AB12"));
   EXPECT_FALSE(IsAbbreviation(u""));
   EXPECT_FALSE(IsAbbreviation(u"\u00c4\u00d6\u00dc"));  // only A..Z count as capitals
@@ -136,9 +136,9 @@ TEST(ExpandDiphthongs, WritesOutGermanLetters) {
   EXPECT_EQ(ExpandDiphthongs(u"\u00c4RGER"), u"AERGER");
   EXPECT_EQ(ExpandDiphthongs(u"Stra\u00dfe"), u"Strasse");
   EXPECT_EQ(ExpandDiphthongs(u"\u00e4\u00f6\u00fc\u00df\u00b5"), u"aeoeuessu");
-  EXPECT_EQ(ExpandDiphthongs(u"\u00d6l \u00dc"), u"Oel UE");        // at the end: capital E
-  EXPECT_EQ(ExpandDiphthongs(u"\u00dc\u00e4"), u"UEae");            // next is no a..z
-  EXPECT_EQ(ExpandDiphthongs(u"\u00d6\u00d6x"), u"OEOex");          // the expansion is not rescanned
+  EXPECT_EQ(ExpandDiphthongs(u"\u00d6l \u00dc"), u"Oel UE");  // at the end: capital E
+  EXPECT_EQ(ExpandDiphthongs(u"\u00dc\u00e4"), u"UEae");      // next is no a..z
+  EXPECT_EQ(ExpandDiphthongs(u"\u00d6\u00d6x"), u"OEOex");    // the expansion is not rescanned
   EXPECT_EQ(ExpandDiphthongs(u"caf\u00e9"), u"caf\u00e9");
 }
 

@@ -90,7 +90,7 @@ TEST(ExtractParam, ListsWithoutBracketsOtherSeparatorsAndOpenEnds) {
   EXPECT_EQ(ExtractParam(u"f(a; b", 1, u'(', u')', u";"), u"b");  // c2 missing: to the end
   EXPECT_EQ(ExtractParam(u"[1 -- 2 -- 3]", 2, u'[', u']', u"--"), u"3");
   EXPECT_EQ(ExtractParam(u"f(a, b)", 0, u'(', u')', u""), u"a, b");
-  EXPECT_EQ(ExtractParam(u"|a,b|c", 1, u'|', u'|', u","), u"b");  // same bracket: no nesting
+  EXPECT_EQ(ExtractParam(u"|a,b|c", 1, u'|', u'|', u","), u"b");   // same bracket: no nesting
   EXPECT_EQ(ExtractParam(u"\"a,b\"", 1, u'"', u'"', u","), u"b");  // quotes as brackets
   EXPECT_EQ(ExtractParam(u"", 0, u'(', u')', u","), u"");
 }
@@ -186,11 +186,11 @@ TEST(TextLineCoords, EveryKindOfLineEnd) {
     bool ok;
   };
   const Case cases[] = {
-      {u"ab\r\ncd", 1, 1, 1, true}, {u"ab\r\ncd", 3, 1, 3, true}, {u"ab\r\ncd", 4, 1, 4, true},
-      {u"ab\r\ncd", 5, 2, 1, true}, {u"ab\r\ncd", 7, 2, 3, true}, {u"ab\ncd", 6, 2, 3, true},
+      {u"ab\r\ncd", 1, 1, 1, true},  {u"ab\r\ncd", 3, 1, 3, true},  {u"ab\r\ncd", 4, 1, 4, true},
+      {u"ab\r\ncd", 5, 2, 1, true},  {u"ab\r\ncd", 7, 2, 3, true},  {u"ab\ncd", 6, 2, 3, true},
       {u"a\rb\n\nc", 3, 2, 1, true}, {u"a\rb\n\nc", 5, 3, 1, true}, {u"a\rb\n\nc", 6, 4, 1, true},
-      {u"\n", 2, 2, 1, true},       {u"", 1, 1, 1, true},         {u"ab", 0, 0, 0, false},
-      {u"ab", 4, 0, 0, false},      {u"ab", -1, 0, 0, false},     {u"\r\r\n", 3, 2, 2, true},
+      {u"\n", 2, 2, 1, true},        {u"", 1, 1, 1, true},          {u"ab", 0, 0, 0, false},
+      {u"ab", 4, 0, 0, false},       {u"ab", -1, 0, 0, false},      {u"\r\r\n", 3, 2, 2, true},
   };
   for (const Case& c : cases) {
     int32_t line = -1, column = -1;
@@ -233,11 +233,11 @@ TEST(UUEncode, EveryByteAndLengthRoundTrips) {
 TEST(UUDecode, AcceptsTheUsualVariants) {
   EXPECT_EQ(UUDecodeStr(u"#0V%T\r\n`\r\n"), u"Cat");
   EXPECT_EQ(UUDecodeStr(u"begin 644 a.txt\n#0V%T\n`\nend\n"), u"Cat");
-  EXPECT_EQ(UUDecodeStr(u"#0V%T\r#0V%T"), u"CatCat");  // lone CR ends and no closing line
+  EXPECT_EQ(UUDecodeStr(u"#0V%T\r#0V%T"), u"CatCat");        // lone CR ends and no closing line
   EXPECT_EQ(UUDecodeStr(u"\n\n#0V%T\n \n#0V%T\n"), u"Cat");  // a blank line closes the data
-  EXPECT_EQ(UUDecodeStr(u"!    \n"), String(1, u'\0'));     // blanks as zero
-  EXPECT_EQ(UUDecodeStr(u"!\n"), String(1, u'\0'));         // stripped blanks: padded
-  EXPECT_EQ(UUDecodeStr(u"#0V%TXX\n"), u"Cat");             // a checksum character is ignored
+  EXPECT_EQ(UUDecodeStr(u"!    \n"), String(1, u'\0'));      // blanks as zero
+  EXPECT_EQ(UUDecodeStr(u"!\n"), String(1, u'\0'));          // stripped blanks: padded
+  EXPECT_EQ(UUDecodeStr(u"#0V%TXX\n"), u"Cat");              // a checksum character is ignored
   EXPECT_EQ(UUDecodeStr(u""), u"");
   EXPECT_EQ(UUDecodeStr(u"end\n#0V%T\n"), u"");
 }

@@ -83,9 +83,9 @@ TEST(NumberedPosBw, CountsBackwardsFromStartpos) {
   EXPECT_EQ(NumberedPosBw(u"bc", u"abcabc", 5, 1, false), 2);
   EXPECT_EQ(NumberedPosBw(u"bc", u"abcabc", 6, 2, false), 2);
   EXPECT_EQ(NumberedPosBw(u"bc", u"abcabc", 6, 3, false), 0);
-  EXPECT_EQ(NumberedPosBw(u"aa", u"aaa", 3, 1, false), 2);   // the occurrence nearest the end
+  EXPECT_EQ(NumberedPosBw(u"aa", u"aaa", 3, 1, false), 2);  // the occurrence nearest the end
   EXPECT_EQ(NumberedPosBw(u"aa", u"aaaa", 4, 2, false), 1);
-  EXPECT_EQ(NumberedPosBw(u"aa", u"aaa", 3, 2, false), 0);   // no overlap backwards either
+  EXPECT_EQ(NumberedPosBw(u"aa", u"aaa", 3, 2, false), 0);      // no overlap backwards either
   EXPECT_EQ(NumberedPosBw(u"bc", u"abcabc", 99, 1, false), 5);  // clamped to the length
   EXPECT_EQ(NumberedPosBw(u"a", u"abc", 0, 1, false), 1);       // clamped to 1
   EXPECT_EQ(NumberedPosBw(u"BC", u"abcabc", 6, 1, true), 5);
@@ -191,7 +191,7 @@ TEST(StringContains, EmptyTextAndCharactersAbove255) {
   // Characters above 255 are listed exactly, never by their low byte.
   EXPECT_TRUE(StringContains(u"x\u20ac", u"\u20ac"));
   EXPECT_FALSE(StringContains(u"\u0141", u"//128up"));
-  EXPECT_FALSE(StringContains(u"\u0141", u"A"));       // 0x141: its low byte is "A"
+  EXPECT_FALSE(StringContains(u"\u0141", u"A"));  // 0x141: its low byte is "A"
   EXPECT_FALSE(StringContains(u"A", u"\u0141"));
   EXPECT_TRUE(StringContainsOtherThan(u"a\u0141", u"//lc"));
   EXPECT_FALSE(StringContainsOtherThan(u"\u0141\u20ac", u"\u20ac\u0141"));
@@ -447,7 +447,10 @@ TEST(ReadLnString, EachModeEndsLinesItsOwnWay) {
   ExpectLines(lfcr, 4, {{u"abcd", 7, true}});
   ExpectLines(u"a\rb\nc", 0, {{u"ab", 5, false}, {u"c", 6, true}});
   ExpectLines(u"a\rb\nc", 1, {{u"a", 3, false}, {u"bc", 6, true}});
-  ExpectLines(u"a\tb\x01" u"c", 2, {{u"abc", 6, true}});  // other controls are dropped
+  ExpectLines(
+      u"a\tb\x01"
+      u"c",
+      2, {{u"abc", 6, true}});  // other controls are dropped
 }
 
 TEST(ReadLnString, EndOfTextOnlyAfterReadingPastTheEnd) {

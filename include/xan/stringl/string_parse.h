@@ -39,7 +39,8 @@ enum TQuotedStrState : uint8_t { vsStart, vs1stQuote, vsQuote, vsNormal, vsEnd }
 //   ('"', '"', "  plain rest", vsStart)     => "plain", text " rest", vsEnd
 //   ('[', ']', "[a]]b] x", vsStart)          => "a]b", text " x", vsEnd
 //   ('"', '"', "\"\"", vsStart)              => "", text "", vs1stQuote (an empty quoted name)
-//   ('"', '"', "\"my fi", vsStart) => "my fi", vsQuote; then ("le\" x", vsQuote) => "le", " x", vsEnd
+//   ('"', '"', "\"my fi", vsStart) => "my fi", vsQuote; then ("le\" x", vsQuote) => "le", " x",
+//   vsEnd
 XAN_EXPORT String ParseQuotedName(Char c1, Char c2, String& text, TQuotedStrState& state);
 
 // ================================================================================================
@@ -49,9 +50,9 @@ XAN_EXPORT String ParseQuotedName(Char c1, Char c2, String& text, TQuotedStrStat
 // is the text between the first c1 and its matching c2 (or the end of the text when c2 is
 // missing); a text without c1 is a list as a whole. Parameters are separated by text2; a
 // separator inside nested c1..c2 pairs or inside double quotes does not separate (when c1 equals
-// c2 there is no nesting; when either is the double quote, quotes protect nothing). Each parameter comes back with leading and trailing blanks removed and
-// its quotes kept. An empty text2 makes the whole list parameter 0. A negative index or a missing
-// parameter gives an empty string.
+// c2 there is no nesting; when either is the double quote, quotes protect nothing). Each parameter
+// comes back with leading and trailing blanks removed and its quotes kept. An empty text2 makes the
+// whole list parameter 0. A negative index or a missing parameter gives an empty string.
 //   ("plot(x, y, 3)", 1, '(', ')', ",") => "y"
 //   ("f(a, g(b, c), d)", 1, '(', ')', ",") => "g(b, c)"
 //   ("f(\"a,b\", c)", 0, '(', ')', ",") => "\"a,b\""
@@ -76,8 +77,7 @@ XAN_EXPORT String ExtractParam(StringView text, int32_t index, Char c1, Char c2,
 //   ("<i>a</I>", pos 2, ["/i"]) => 0, pos 5, pos2 8, tag "</I>"
 //   ("<!-- <b> --><b/>", pos 1, ["b"]) => 0, pos 13, pos2 16, tag "<b/>"
 XAN_EXPORT int32_t DetectNextTagInString(StringView text, int32_t& pos, int32_t& pos2,
-                                         std::span<const String> tags, String& tag,
-                                         bool& found);
+                                         std::span<const String> tags, String& tag, bool& found);
 
 // Reads the next tag at or after pos whose name is in tags (see DetectNextTagInString) and, for a
 // start tag, its content up to the matching end tag: nested tags of the same name are counted,

@@ -27,9 +27,9 @@ namespace xan {
 
 // The word separators: code 0, line feed, carriage return, blank and the 22 characters
 // "#%'()*+,-./:;<=>[\]{} and the double quote. Characters above code 255 are never separators.
-inline constexpr TCharSet WordSeps{
-    u'\0', u'\n', u'\r', u' ', u'"', u'#', u'%', u'\'', u'(', u')', u'*', u'+', u',',
-    u'-',  u'.',  u'/',  u':', u';', u'<', u'=', u'>',  u'[', u'\\', u']', u'{', u'}'};
+inline constexpr TCharSet WordSeps{u'\0', u'\n', u'\r', u' ', u'"',  u'#', u'%', u'\'', u'(',
+                                   u')',  u'*',  u'+',  u',', u'-',  u'.', u'/', u':',  u';',
+                                   u'<',  u'=',  u'>',  u'[', u'\\', u']', u'{', u'}'};
 
 // The tokens made by Tokenize.
 using TOpenStringArray = std::vector<String>;
@@ -52,8 +52,8 @@ XAN_EXPORT int32_t NumberedPos(StringView substr, StringView text, int32_t start
 // num <= 0 or substr is empty. ignorecase: simple folding.
 //   ("bc", "abcabc", 6, 1, false) => 5   ("bc", "abcabc", 5, 1, false) => 2
 //   ("bc", "abcabc", 6, 2, false) => 2   ("aa", "aaa", 3, 1, false) => 2
-XAN_EXPORT int32_t NumberedPosBw(StringView substr, StringView text, int32_t startpos,
-                                 int32_t num, bool ignorecase);
+XAN_EXPORT int32_t NumberedPosBw(StringView substr, StringView text, int32_t startpos, int32_t num,
+                                 bool ignorecase);
 
 // The position of the last occurrence, occurrences taken without overlap from the left; 0 if
 // none.
@@ -131,8 +131,8 @@ XAN_EXPORT String ReplaceStringInString(StringView text, StringView oldstr, Stri
 
 // The text behind the first occurrence of trigger; empty when trigger does not occur. strip:
 // leading and trailing blanks removed from the result.
-//   ("key = value", "=", true) => "value"   ("a=b=c", "=", false) => "b=c"   ("abc", "x", false)
-//   => ""
+//   ("key = value", "=", true) => "value"   ("a=b=c", "=", false) => "b=c"
+//   ("abc", "x", false) => ""
 XAN_EXPORT String ExtractAfterTrigger(StringView text, StringView trigger, bool strip);
 
 // The text before the first occurrence of trigger; empty when trigger does not occur (not the
