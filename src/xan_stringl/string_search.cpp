@@ -405,18 +405,16 @@ String ProcessHexChars(StringView text) {
   size_t i = 0;
   while (i < text.size()) {
     const Char c = text[i];
-    if (c != u'\\' || i + 1 >= text.size()) {
-      out += c;
-      ++i;
-    } else if (text[i + 1] == u'#') {
+    const Char next = i + 1 < text.size() ? text[i + 1] : u'\0';
+    if (c == u'\\' && next == u'#') {
       int32_t p = 1;
       out += static_cast<Char>(ScanHexNumber(text.substr(i + 2, 2), p));
       i += 4;
-    } else if (text[i + 1] == u'\\') {
+    } else if (c == u'\\' && next == u'\\') {
       out += u'\\';
       i += 2;
     } else {
-      out += c;
+      out += c;  // a backslash before anything else, or at the end, stays
       ++i;
     }
   }
