@@ -21,5 +21,6 @@ int main() {
   tour::Numbers();
   tour::Cpuid();
   tour::Colours();
+  tour::Strings();
   return 0;
 }

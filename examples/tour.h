@@ -16,5 +16,6 @@ void Foundation();
 void Numbers();
 void Cpuid();
 void Colours();
+void Strings();
 
 }  // namespace tour
