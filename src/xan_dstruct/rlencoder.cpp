@@ -37,6 +37,24 @@ size_t RunOf(const uint8_t* p, size_t limit, uint8_t x) noexcept {
   return n;
 }
 
+// One flag bit (the top bit) in each byte of v that is zero.
+inline uint64_t ZeroBytes(uint64_t v) noexcept {
+  constexpr uint64_t low7 = 0x7F7F7F7F7F7F7F7FULL;
+  return ~(((v & low7) + low7) | v | low7);
+}
+
+// True when p[0..7] are all ordinary bytes, each a run of one or two: no lead-in byte among
+// them and no run of three starting at any of them (which looks at p[8] and p[9] too). Such
+// bytes encode as themselves. Needs p[0..9].
+inline bool LiteralWord(const uint8_t* p) noexcept {
+  constexpr uint64_t lead = kLeadIn * 0x0101010101010101ULL;
+  uint64_t w0, w1, w2;
+  std::memcpy(&w0, p, sizeof w0);
+  std::memcpy(&w1, p + 1, sizeof w1);
+  std::memcpy(&w2, p + 2, sizeof w2);
+  return ((ZeroBytes(w0 ^ w1) & ZeroBytes(w1 ^ w2)) | ZeroBytes(w0 ^ lead)) == 0;
+}
+
 // Writes the finished run of `count` bytes x: literally for one or two ordinary bytes, else as
 // a triple. Returns the new output end.
 inline uint8_t* PutRun(uint8_t* out, unsigned count, uint8_t x) noexcept {
@@ -61,6 +79,12 @@ uint8_t* EncodeBytes(const uint8_t* in, size_t n, unsigned& count, uint8_t& x,
   uint8_t last = x;
   while (p < end) {
     if (c == 0) {
+      // No run is open: bytes that encode as themselves are copied eight at a time.
+      while (end - p >= 10 && LiteralWord(p)) {
+        std::memcpy(out, p, 8);
+        out += 8;
+        p += 8;
+      }
       c = 1;
       last = *p++;
     } else if (*p == last) {
@@ -73,8 +97,7 @@ uint8_t* EncodeBytes(const uint8_t* in, size_t n, unsigned& count, uint8_t& x,
       }
     } else {
       out = PutRun(out, c, last);
-      c = 1;
-      last = *p++;
+      c = 0;  // the next pass opens the run of *p
     }
   }
   count = c;
