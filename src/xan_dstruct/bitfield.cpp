@@ -10,7 +10,7 @@
 #include <span>
 
 #include "xan/platform/random.h"
-#include "xan_dstruct/component_errors.h"
+#include "xan_dstruct/component_support.h"
 #include "xan_dstruct/popcount.h"
 
 namespace xan {
@@ -230,11 +230,7 @@ void TBitFld::Assign(const TPersistent& Source) {
 }
 
 void TBitFld::AssignTo(TPersistent& Dest) const {
-  if (auto* dst = dynamic_cast<TBitFld*>(&Dest)) {
-    dst->Assign(*this);
-    return;
-  }
-  TPersistent::AssignTo(Dest);
+  detail::AssignToSameClass(*this, Dest);
 }
 
 // ================================================================================================
@@ -347,11 +343,7 @@ void TByteMatrix::Assign(const TPersistent& Source) {
 }
 
 void TByteMatrix::AssignTo(TPersistent& Dest) const {
-  if (auto* dst = dynamic_cast<TByteMatrix*>(&Dest)) {
-    dst->Assign(*this);
-    return;
-  }
-  TPersistent::AssignTo(Dest);
+  detail::AssignToSameClass(*this, Dest);
 }
 
 void TByteMatrix::Changed() {

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "xan_dstruct/component_errors.h"
+#include "xan_dstruct/component_support.h"
 
 namespace xan {
 

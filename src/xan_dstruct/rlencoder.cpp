@@ -6,7 +6,7 @@
 #include <bit>
 #include <cstring>
 
-#include "xan_dstruct/component_errors.h"
+#include "xan_dstruct/component_support.h"
 
 namespace xan {
 
@@ -14,7 +14,7 @@ namespace {
 
 constexpr uint8_t kLeadIn = 165;
 // Input is encoded in pieces of this size, each after making room for its worst case.
-constexpr size_t kEncodeChunk = 64 * 1024;
+constexpr size_t kEncodeChunk = size_t{64} * 1024;
 // No input byte adds more than this many output bytes: a finished run of at most 3 bytes.
 constexpr size_t kMaxOutPerByte = 3;
 
@@ -167,6 +167,11 @@ bool TRLEncoder::Encode(std::span<const uint8_t> InBuf, int32_t NumBytes) {
   return FBufPoi >= static_cast<size_t>(FBufLeng);
 }
 
+bool TRLEncoder::Encode(const uint8_t* InBuf, int32_t NumBytes) {
+  const size_t n = InBuf == nullptr || NumBytes <= 0 ? 0 : static_cast<size_t>(NumBytes);
+  return Encode(std::span(InBuf, n), NumBytes);
+}
+
 bool TRLEncoder::Decode(uint8_t InByte) {
   switch (FDecodeSt) {
     case rlData:
@@ -222,9 +227,10 @@ int32_t TRLEncoder::Finish(TBytes& OutBuf) {
     out[2] = FLastB;
     FBufPoi += 3;
     FCount = 0;
-    FClosed = true;
   }
-  return HandOut(OutBuf);
+  const int32_t n = HandOut(OutBuf);
+  FClosed = n == FBufLeng;
+  return n;
 }
 
 int32_t TRLEncoder::FinishDecode(TBytes& OutBuf) {

@@ -5,7 +5,7 @@
 #include <functional>
 #include <limits>
 
-#include "xan_dstruct/component_errors.h"
+#include "xan_dstruct/component_support.h"
 
 namespace xan {
 

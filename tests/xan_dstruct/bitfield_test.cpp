@@ -326,6 +326,12 @@ TEST(BitFld, CloneAndAssignCopySizeAndBits) {
   b.Clone(nullptr);
   EXPECT_EQ(b.Size(), 50);
 
+  TBitFld byRef;
+  byRef.Clone(a);
+  EXPECT_EQ(BitsOf(byRef), BitsOf(a));
+  byRef.CombineWith(a, loXOR);
+  EXPECT_EQ(byRef.CountTrueBits(), 0);
+
   TBitFld c;
   c.SetBit(999, true);
   c.Assign(a);
@@ -489,6 +495,8 @@ TEST(ByteMatrix, CombineWithWithoutNotification) {
   a.CombineWith(&other, loOR);
   a.CombineWith(nullptr, loOR);
   EXPECT_EQ(a.GetByte(2, 2), 1);
+  a.CombineWith(b, loXOR);
+  EXPECT_EQ(a.GetByte(2, 2), 0x3D);
 }
 
 TEST(ByteMatrix, AssignCopiesEverythingWithoutNotifying) {

@@ -221,13 +221,16 @@ TEST(RLEncoder, BlocksAndPendingOutput) {
   EXPECT_FALSE(enc.GetResult(block));
   EXPECT_EQ(enc.Finish(block), 4);
   EXPECT_EQ(block, (TBytes{9, 165, 1, 10}));
-  // The closing triple comes once per encoding, so the calls end for any block size.
+  // After a full block, Finish hands out the rest without another triple, so the calls end for
+  // any block size.
   EXPECT_EQ(enc.Finish(block), 0);
   EXPECT_TRUE(block.empty());
   enc.Encode(TBytes{3, 3, 3, 3, 3}, 5);
   EXPECT_EQ(enc.Finish(block), 3);
   EXPECT_EQ(block, (TBytes{165, 5, 3}));
-  EXPECT_EQ(enc.Finish(block), 0);
+  // After a short block the next Finish ends a new, empty encoding.
+  EXPECT_EQ(enc.Finish(block), 3);
+  EXPECT_EQ(block, (TBytes{165, 0, 3}));
 }
 
 TEST(RLEncoder, ArgumentsOutsideTheirRange) {
@@ -239,6 +242,12 @@ TEST(RLEncoder, ArgumentsOutsideTheirRange) {
   TBytes out;
   EXPECT_EQ(enc.Finish(out), 4);
   EXPECT_EQ(out, (TBytes{1, 165, 1, 2}));
+  const uint8_t raw[] = {7, 7, 7};
+  enc.Reset();
+  enc.Encode(raw, 3);
+  enc.Encode(nullptr, 3);
+  EXPECT_EQ(enc.Finish(out), 3);
+  EXPECT_EQ(out, (TBytes{165, 3, 7}));
   enc.SetBufLeng(0);
   enc.SetBufLeng(-3);
   EXPECT_EQ(enc.BufLeng(), 256);

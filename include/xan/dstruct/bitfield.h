@@ -82,9 +82,13 @@ class XAN_EXPORT TBitFld : public TComponent {
   // SecondBArray. Nothing when SecondBArray is missing or its Size differs.
   //   a.CombineWith(&a, loANDNot) => all clear;  a.CombineWith(&a, loXORNot) => all set
   void CombineWith(const TBitFld* SecondBArray, TLogicOp Operation) noexcept;
+  void CombineWith(const TBitFld& SecondBArray, TLogicOp Operation) noexcept {
+    CombineWith(&SecondBArray, Operation);
+  }
 
   // SetSize(Source.Size), then a copy of all of Source's storage. Nothing when Source is missing.
   void Clone(const TBitFld* Source);
+  void Clone(const TBitFld& Source) { Clone(&Source); }
 
   // From another TBitFld (or a descendant): its Size and all its storage. Other sources as for
   // every TPersistent.
@@ -166,6 +170,9 @@ class XAN_EXPORT TByteMatrix : public TComponent {
   // Every byte becomes its combination with the same byte of SecondByteMatrix. Nothing when
   // SecondByteMatrix is missing or its column or row count differs. Does not notify.
   void CombineWith(const TByteMatrix* SecondByteMatrix, TLogicOp Operation) noexcept;
+  void CombineWith(const TByteMatrix& SecondByteMatrix, TLogicOp Operation) noexcept {
+    CombineWith(&SecondByteMatrix, Operation);
+  }
 
   // From another TByteMatrix (or a descendant): counts, DefaultValue, all bytes and the OnChange
   // callback, without notification. Other sources as for every TPersistent.

@@ -21,7 +21,7 @@ enum TDecodeSt : uint8_t { rlData, rlLeadin, rlCnt };
 // three or more, and every occurrence of 165, become triples; a run longer than 255 becomes
 // triples of 255 and one for the rest. An encoding ends with one triple (see Finish).
 //   1 1 1 1 2 => 165 4 1 165 1 2      7 7 8 => 7 7 165 1 8      165 => 165 1 165
-//   (nothing) => 165 0 0              300 x x => 165 255 x 165 45 x
+//   (nothing) => 165 0 0              x repeated 300 times => 165 255 x 165 45 x
 //
 // Use, encoding: feed the input in pieces to Encode; take the output with GetResult, a block of
 // BufLeng bytes at a time, whenever Encode returns true (while GetResult returns true); end with
@@ -30,7 +30,8 @@ enum TDecodeSt : uint8_t { rlData, rlLeadin, rlCnt };
 // out the rest without adding anything. Reset before the next encoding or decoding.
 //
 // Pending output is held in a buffer that grows as needed, so no input, block size or calling
-// pattern writes beyond it; taking the blocks out as they come keeps it at 4 x BufLeng bytes.
+// pattern writes beyond it. It starts at 4 x BufLeng bytes; Encode makes room for three times
+// the bytes of a piece (at most 64 KiB at a time), and blocks left pending keep their room.
 // No change notification; Assign is the base one.
 class XAN_EXPORT TRLEncoder : public TComponent {
  public:
@@ -60,6 +61,8 @@ class XAN_EXPORT TRLEncoder : public TComponent {
   // NumBytes <= 0). True when at least BufLeng output bytes are pending.
   // Throws EXANDStructError "...: not enough memory on heap" when the buffer cannot grow.
   bool Encode(std::span<const uint8_t> InBuf, int32_t NumBytes);
+  // The same for a caller's buffer, which must hold NumBytes bytes; a null InBuf encodes nothing.
+  bool Encode(const uint8_t* InBuf, int32_t NumBytes);
   // Decodes one encoded byte. True when at least BufLeng output bytes are pending.
   // Throws EXANDStructError "...: not enough memory on heap" when the buffer cannot grow.
   bool Decode(uint8_t InByte);
@@ -72,9 +75,10 @@ class XAN_EXPORT TRLEncoder : public TComponent {
   // count of 0, which decodes to nothing) and sets the count to 0. Then hands out a block: when
   // fewer than BufLeng bytes are pending, OutBuf becomes all of them, the buffer is emptied and
   // the result is their number; otherwise OutBuf becomes the first BufLeng bytes, which are
-  // removed, and the result is BufLeng: call again for the rest. The triple is appended once per
-  // encoding: a further call with no Encode in between only hands out what is pending, so the
-  // calls come to an end for every BufLeng, 1 to 3 included.
+  // removed, and the result is BufLeng: call again for the rest. A call that follows one which
+  // returned BufLeng only hands out the rest and appends no further triple, so the calls come to
+  // an end for every BufLeng, 1 to 3 included. (After a call that returned less, the next call
+  // ends a new, empty encoding with another triple.)
   // Not for decoding: its triple would add bytes to the decoded data.
   int32_t Finish(TBytes& OutBuf);
   // Ends a decoding: hands out a block exactly like Finish but appends nothing. Call it again as
@@ -100,8 +104,7 @@ class XAN_EXPORT TRLEncoder : public TComponent {
   // front without moving the rest each time.
   size_t FBufPoi;
   size_t FBufStart;
-  // The closing triple of the current encoding is pending or handed out; Encode and Reset
-  // start a new encoding.
+  // Finish returned BufLeng: the closing triple is appended, its rest still being handed out.
   bool FClosed;
   uint8_t FLeadInByte;
   TDecodeSt FDecodeSt;

@@ -1,5 +1,5 @@
-// Storage failures of the data-structure components, reported as the unit's own error with the
-// component's name: "Component \"<Name>\": <reason>".
+// Support shared by the data-structure components: storage failures reported as the unit's own
+// error naming the component, and the copy into an object of the same class.
 #pragma once
 
 #include <new>
@@ -24,6 +24,17 @@ decltype(auto) GuardStorage(const TComponent& component, StringView reason, F&& 
   } catch (const std::length_error&) {
     throw EXANDStructError(component.ComponentMessage(reason));
   }
+}
+
+// The AssignTo of a class T that copies only into its own kind: Dest.Assign(self) when Dest is
+// a T, else the base behaviour (which raises EConvertError).
+template <class T>
+void AssignToSameClass(const T& self, TPersistent& Dest) {
+  if (auto* dst = dynamic_cast<T*>(&Dest)) {
+    dst->Assign(self);
+    return;
+  }
+  self.TPersistent::AssignTo(Dest);
 }
 
 }  // namespace xan::detail
