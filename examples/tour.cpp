@@ -22,5 +22,6 @@ int main() {
   tour::Cpuid();
   tour::Colours();
   tour::Strings();
+  tour::DataStructures();
   return 0;
 }

@@ -17,5 +17,6 @@ void Numbers();
 void Cpuid();
 void Colours();
 void Strings();
+void DataStructures();
 
 }  // namespace tour
