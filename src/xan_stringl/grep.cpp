@@ -294,6 +294,14 @@ class TCompiler {
 // Positions beyond this are not searched, so that position arithmetic stays within 32 bits.
 constexpr int32_t MaxTextLength = std::numeric_limits<int32_t>::max() - 2 * (MaxLiteral + 1);
 
+// Start positions from..to in steps of step.
+struct TSkip {
+  int32_t from = 0;
+  int32_t step = 1;
+  int32_t to = -1;
+  bool Covers(int32_t p) const noexcept { return p >= from && p <= to && (p - from) % step == 0; }
+};
+
 // The backtracking search over the tokens 1..Count of a compiled pattern. Positions count from 1;
 // L + 1, just past the end, is the largest position ever tried. The recursion goes one level per
 // token (at most 64); the candidates of a quantifier are tried in a loop.
@@ -338,6 +346,21 @@ class TMatcher {
       }
       default: return false;  // taEol passes as the last token only
     }
+  }
+
+  // The later starts that must fail like the failed start at p (see Search): the candidates of
+  // the first token, a repetition, after p; for one or more repetitions not the last one, where
+  // no repetition begins.
+  TSkip FailedStarts(int32_t p) const noexcept {
+    const TGrepToken& t = FTok[1];
+    if (t.Action != taMult0 && t.Action != taMult1) return {};
+    const int32_t step = Step(1, p);
+    if (step == 0) return {};
+    int32_t last = FLen + 1;
+    if (t.NumChars != 0) {
+      for (last = p + step; Step(1, last) > 0;) last += step;
+    }
+    return {p + step, step, t.Action == taMult0 ? last : last - step};
   }
 
   // The first position p >= q (up to L) where token k's element test can pass; beyond L when
@@ -468,26 +491,34 @@ class TMatcher {
   std::array<int32_t, TRegExp::Size> FCacheTo{};
 };
 
-// The search from start on (MatchString step 2); returns whether a match was found.
+// The search from start on; returns whether a match was found.
+//
+// Start positions that cannot succeed are passed over without an attempt, with the one trace an
+// attempt leaves there: the first token's ValidFrom. When the first token is a repetition and the
+// attempt at p failed, a start at any later candidate of that repetition (up to the last one it
+// tried) tries a subset of the positions just tried for the rest of the pattern, so it fails too,
+// and the positions it would record for later tokens are the ones already recorded.
 template <bool Fold>
 bool Search(TMatcher<Fold>& m, TGrepToken& first, int32_t start) noexcept {
   const int32_t len = m.Length();
   if (start > len + 1) return false;
   if (m.Match(start, 1)) return true;
   if (first.Action == taBol) return false;
-  if (start < len) {
-    if ((first.Action == taMult0 || first.Action == taMult1) && first.NumChars == 0) {
-      // Every later start would try a subset of the positions just tried for the rest of the
-      // pattern, and fail. Each of them would have recorded itself, the last one at L.
-      first.ValidFrom = len;
-      return false;
+  TSkip skip = m.FailedStarts(start);
+  for (int32_t p = m.NextStart(1, start + 1); p <= len; p = m.NextStart(1, p + 1)) {
+    if (skip.Covers(p)) {
+      // Each start passed over records itself; a run of them ends at its last one.
+      p = skip.step == 1 ? std::min(skip.to, len) : p;
+      first.ValidFrom = p;
+      continue;
     }
-    for (int32_t p = m.NextStart(1, start + 1); p <= len; p = m.NextStart(1, p + 1)) {
-      if (m.Match(p, 1)) return true;
-    }
+    if (m.Match(p, 1)) return true;
+    const TSkip next = m.FailedStarts(p);
+    if (next.to > skip.to) skip = next;
   }
   if (start > len) return false;
-  // Last, the empty rest just past the end ("x*$"); a failure there is not recorded.
+  // Last, the start just past the end, for an empty match there ("x*$"); a failure there is not
+  // recorded.
   const int32_t saved = first.ValidFrom;
   if (m.Match(len + 1, 1)) return true;
   first.ValidFrom = saved;
