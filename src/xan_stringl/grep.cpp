@@ -432,19 +432,24 @@ class TMatcher {
 
   // Lazy repetition of quantifier k: the rest is tried at q, then after each further repetition,
   // until the rest matches or the operand stops (any character stops just past the end).
+  // Candidates where the next token cannot pass are jumped over; the repetition is checked only
+  // as far as the candidate reached.
   bool Repeat(int32_t k, int32_t q) noexcept {
-    if (FTok[k].NumChars == 0) {
-      for (q = NextStart(k + 1, q); q <= FLen + 1; q = NextStart(k + 1, q + 1)) {
-        if (Match(q, k + 1)) return true;
+    const TGrepToken& t = FTok[k];
+    const int32_t step = t.NumChars > 0 ? t.NumChars : 1;
+    int32_t reach = t.NumChars == 0 ? FLen + 1 : q;  // the repetitions run at least to here
+    for (int32_t c = NextStart(k + 1, q); c <= FLen + 1; c = NextStart(k + 1, c + step)) {
+      if (step > 1) c = q + (c - q + step - 1) / step * step;  // the next whole repetition
+      if (t.NumChars < 0) {
+        while (reach < c && IsMember(k, reach)) ++reach;
+      } else {
+        while (reach < c && Occurs(t, reach)) reach += step;
       }
-      return false;
+      // The repetitions end at reach, a candidate where the next token fails.
+      if (reach < c) return false;
+      if (Match(c, k + 1)) return true;
     }
-    for (;;) {
-      if (Match(q, k + 1)) return true;
-      const int32_t step = Step(k, q);
-      if (step == 0) return false;
-      q += step;
-    }
+    return false;
   }
 
   // MatchEndPos when token k, the last one, matched at pos: it takes as much as it can.
