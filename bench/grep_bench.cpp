@@ -14,8 +14,8 @@
 namespace {
 
 struct Case {
-  const char16_t* grep;   // our syntax
-  const char* ecma;       // the same search in ECMAScript: inner quantifiers lazy, "." any char
+  const char16_t* grep;  // our syntax
+  const char* ecma;      // the same search in ECMAScript: inner quantifiers lazy, "." any char
   bool ignoreCase = false;
 };
 
@@ -45,7 +45,8 @@ const Case kCases[] = {
 };
 
 constexpr const char* kLastLine =
-    "needle Quick colour 2024-06-01 pi 3.14 x42y km7 ababz qrz nop ABC lmxn running o-p zz kabq end";
+    "needle Quick colour 2024-06-01 pi 3.14 x42y km7 ababz qrz nop ABC lmxn running o-p zz kabq "
+    "end";
 
 const std::string& Text8() {
   static const std::string text = [] {

@@ -110,10 +110,18 @@ class TCompiler {
     while (err == errNone && in.Next(c)) {
       switch (FState) {
         case TState::SetFirst:
-        case TState::InSet: err = InSet(c, in); break;
-        case TState::InGroup: err = InGroup(c, in); break;
-        case TState::AfterEol: err = errAfterEol; break;
-        default: err = Outside(c, in); break;
+        case TState::InSet:
+          err = InSet(c, in);
+          break;
+        case TState::InGroup:
+          err = InGroup(c, in);
+          break;
+        case TState::AfterEol:
+          err = errAfterEol;
+          break;
+        default:
+          err = Outside(c, in);
+          break;
       }
     }
     return err;
@@ -177,12 +185,15 @@ class TCompiler {
         Last().Params[1] = x;
         return errNone;
       }
-      case taSet: t.Action = action; return errNone;
+      case taSet:
+        t.Action = action;
+        return errNone;
       case taAnyByte:
         t.Action = action;
         t.NumChars = 0;
         return errNone;
-      default: return errQuantifier;
+      default:
+        return errQuantifier;
     }
   }
 
@@ -191,15 +202,27 @@ class TCompiler {
     const bool start = FState == TState::Start;
     const bool afterItem = FState == TState::AfterItem;
     switch (c) {
-      case u'(': FState = TState::InGroup; return NewToken(taNormal);
-      case u')': return errGroupBrackets;
-      case u'*': return start ? errBadStart : Quantify(taMult0);
-      case u'+': return start ? errBadStart : Quantify(taMult1);
-      case u'?': return start ? errBadStart : Quantify(taOpti);
-      case u'.': FState = TState::AfterItem; return NewToken(taAnyByte);
-      case u'[': return NewSet();
-      case u']': return errSetBrackets;
-      case u'\\': FState = TState::AfterItem; return Literal(Escaped(in), afterItem);
+      case u'(':
+        FState = TState::InGroup;
+        return NewToken(taNormal);
+      case u')':
+        return errGroupBrackets;
+      case u'*':
+        return start ? errBadStart : Quantify(taMult0);
+      case u'+':
+        return start ? errBadStart : Quantify(taMult1);
+      case u'?':
+        return start ? errBadStart : Quantify(taOpti);
+      case u'.':
+        FState = TState::AfterItem;
+        return NewToken(taAnyByte);
+      case u'[':
+        return NewSet();
+      case u']':
+        return errSetBrackets;
+      case u'\\':
+        FState = TState::AfterItem;
+        return Literal(Escaped(in), afterItem);
       case u'^':
         if (!start) return errCircumflex;
         FState = TState::AfterItem;
@@ -212,16 +235,23 @@ class TCompiler {
         if (FState == TState::AfterSet) return errMinus;
         FState = TState::AfterItem;
         return Literal(c, afterItem);
-      default: FState = TState::AfterItem; return Literal(c, afterItem);
+      default:
+        FState = TState::AfterItem;
+        return Literal(c, afterItem);
     }
   }
 
   int32_t InGroup(Char c, TPatternReader& in) noexcept {
     switch (c) {
-      case u')': FState = TState::AfterGroup; return errNone;
-      case u'^': return errCircumflex;
-      case u'\\': return Append(Escaped(in));
-      default: return Append(c);
+      case u')':
+        FState = TState::AfterGroup;
+        return errNone;
+      case u'^':
+        return errCircumflex;
+      case u'\\':
+        return Append(Escaped(in));
+      default:
+        return Append(c);
     }
   }
 
@@ -265,8 +295,10 @@ class TCompiler {
         if (h < FLastMember) FLastMember = h;
         return errNone;
       }
-      case u'\\': return AddMember(Escaped(in));
-      default: return AddMember(c);
+      case u'\\':
+        return AddMember(Escaped(in));
+      default:
+        return AddMember(c);
     }
   }
 
@@ -333,18 +365,24 @@ class TMatcher {
     }
     const int32_t n = t.NumChars;
     switch (t.Action) {
-      case taNormal: return Match(pos + n, k + 1);
+      case taNormal:
+        return Match(pos + n, k + 1);
       case taAnyByte:
-      case taSet: return Match(pos + 1, k + 1);
-      case taBol: return Match(1, k + 1);
-      case taMult0: return Repeat(k, pos);
-      case taMult1: return Repeat(k, pos + Step(k, pos));
+      case taSet:
+        return Match(pos + 1, k + 1);
+      case taBol:
+        return Match(1, k + 1);
+      case taMult0:
+        return Repeat(k, pos);
+      case taMult1:
+        return Repeat(k, pos + Step(k, pos));
       case taOpti: {
         if (Match(pos, k + 1)) return true;
         const int32_t step = Step(k, pos);
         return step > 0 && Match(pos + step, k + 1);
       }
-      default: return false;  // taEol passes as the last token only
+      default:
+        return false;  // taEol passes as the last token only
     }
   }
 
@@ -409,15 +447,21 @@ class TMatcher {
   bool Passes(int32_t k, int32_t pos) const noexcept {
     const TGrepToken& t = FTok[k];
     switch (t.Action) {
-      case taNormal: return t.NumChars == 0 || Occurs(t, pos);
-      case taAnyByte: return pos <= FLen;
-      case taEol: return pos > FLen && k == FCount;
-      case taBol: return pos == 1;
-      case taSet: return pos <= FLen && IsMember(k, pos);
+      case taNormal:
+        return t.NumChars == 0 || Occurs(t, pos);
+      case taAnyByte:
+        return pos <= FLen;
+      case taEol:
+        return pos > FLen && k == FCount;
+      case taBol:
+        return pos == 1;
+      case taSet:
+        return pos <= FLen && IsMember(k, pos);
       case taMult1:
         if (pos > FLen) return false;
         return t.NumChars == 0 || (t.NumChars < 0 ? IsMember(k, pos) : Occurs(t, pos));
-      default: return true;  // taMult0, taOpti: zero repetitions always do
+      default:
+        return true;  // taMult0, taOpti: zero repetitions always do
     }
   }
 
@@ -455,12 +499,17 @@ class TMatcher {
   // MatchEndPos when token k, the last one, matched at pos: it takes as much as it can.
   int32_t End(const TGrepToken& t, int32_t k, int32_t pos) const noexcept {
     switch (t.Action) {
-      case taNormal: return pos + t.NumChars - 1;
+      case taNormal:
+        return pos + t.NumChars - 1;
       case taAnyByte:
-      case taSet: return pos;
-      case taBol: return 1;
-      case taEol: return FLen;
-      case taOpti: return t.NumChars == 0 ? std::min(pos, FLen) : pos + Step(k, pos) - 1;
+      case taSet:
+        return pos;
+      case taBol:
+        return 1;
+      case taEol:
+        return FLen;
+      case taOpti:
+        return t.NumChars == 0 ? std::min(pos, FLen) : pos + Step(k, pos) - 1;
       default: {  // taMult0, taMult1
         if (t.NumChars == 0) return FLen;
         int32_t q = pos;
@@ -546,14 +595,20 @@ String TokenLine(const TGrepToken& t) {
     return String(t.Params.data() + 1, n);
   };
   switch (t.Action) {
-    case taNormal: return u" taNormal: " + chars();
-    case taAnyByte: return u"taAnyByte: ";
-    case taEol: return u"    taEol: ";
-    case taBol: return u"    taBol: ";
-    case taSet: return u"    taSet: " + members();
+    case taNormal:
+      return u" taNormal: " + chars();
+    case taAnyByte:
+      return u"taAnyByte: ";
+    case taEol:
+      return u"    taEol: ";
+    case taBol:
+      return u"    taBol: ";
+    case taSet:
+      return u"    taSet: " + members();
     default: {
-      String s = t.Action == taMult0 ? u"  taMult0: " : t.Action == taMult1 ? u"  taMult1: "
-                                                                            : u"   taOpti: ";
+      String s = t.Action == taMult0   ? u"  taMult0: "
+                 : t.Action == taMult1 ? u"  taMult1: "
+                                       : u"   taOpti: ";
       if (t.NumChars < 0) return s + u"(set) " + members();
       if (t.NumChars == 0) return s + u"(anychar) ";
       return s + u"(string) " + chars();

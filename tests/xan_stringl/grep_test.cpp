@@ -25,8 +25,10 @@ String Chars(const TGrepToken& t) {
 String Members(const TGrepToken& t) {
   String s;
   for (size_t c = 0; c < 256; ++c) {
-    if (t.Params[c] == u'*') s += static_cast<Char>(c);
-    else EXPECT_EQ(t.Params[c], u' ') << "entry " << c;
+    if (t.Params[c] == u'*')
+      s += static_cast<Char>(c);
+    else
+      EXPECT_EQ(t.Params[c], u' ') << "entry " << c;
   }
   return s;
 }
@@ -143,8 +145,7 @@ TEST(GrepCompile, QuantifiersTakeTheirOperand) {
 }
 
 TEST(GrepCompile, SetsRangesAndEscapes) {
-  EXPECT_EQ(Members(Compiled(u"[z-a]").grep.GetRegExpToken(1)),
-            u"abcdefghijklmnopqrstuvwxyz");
+  EXPECT_EQ(Members(Compiled(u"[z-a]").grep.GetRegExpToken(1)), u"abcdefghijklmnopqrstuvwxyz");
   EXPECT_EQ(Members(Compiled(u"[(.*$]").grep.GetRegExpToken(1)), u"$(*.");
   EXPECT_EQ(Members(Compiled(u"[\\]\\^]").grep.GetRegExpToken(1)), u"]^");
   // A range takes the next character whatever it is: "a-]" spans "]".."a" and leaves it open.
@@ -152,8 +153,7 @@ TEST(GrepCompile, SetsRangesAndEscapes) {
   EXPECT_EQ(bracket.grep.NrOfRegExpTokens(), 1);
   EXPECT_EQ(Members(bracket.grep.GetRegExpToken(1)), u"]^_`ax");
   // A range after a descending one runs from its lower end: "z-a" leaves "a" as the last member.
-  EXPECT_EQ(Members(Compiled(u"[z-a-c]").grep.GetRegExpToken(1)),
-            u"abcdefghijklmnopqrstuvwxyz");
+  EXPECT_EQ(Members(Compiled(u"[z-a-c]").grep.GetRegExpToken(1)), u"abcdefghijklmnopqrstuvwxyz");
   // "[^]" is the full set; an unclosed set keeps its members without the negation.
   EXPECT_EQ(Members(Compiled(u"[^]").grep.GetRegExpToken(1)).size(), 256u);
   Compiled open(u"[^ab");
@@ -170,14 +170,13 @@ TEST(GrepCompile, EachErrorAtTheCharacterThatTriggersIt) {
     int32_t tokens;  // kept from before the error
   };
   const Case cases[] = {
-      {u"*a", 1, 0},     {u"+", 1, 0},      {u"?", 1, 0},      {u"$", 1, 0},
-      {u"a^", 2, 1},     {u"[a]^", 2, 1},   {u"(a)^", 2, 1},   {u"(a^)", 2, 1},
-      {u"a$b", 3, 2},    {u"a$$", 3, 2},    {u"[a]$(", 3, 2},  {u"[]", 4, 1},
-      {u"x[]", 4, 2},    {u"[a^]", 5, 1},   {u"[^^]", 5, 1},   {u"a]", 6, 1},
-      {u"]", 6, 0},      {u"[a]]", 6, 1},   {u"[-a]", 7, 1},   {u"[^-a]", 7, 1},
-      {u"[a]-", 7, 1},   {u"a)", 8, 1},     {u")", 8, 0},      {u"(a))", 8, 1},
-      {u"^*", 9, 1},     {u"a**", 9, 1},    {u"a$", 0, 2},     {u"[a]*+", 9, 1},
-      {u"(ab)+?", 9, 1}, {u"ab?*", 9, 2},   {u".+?", 9, 1},    {u"()a", 0, 2},
+      {u"*a", 1, 0},    {u"+", 1, 0},    {u"?", 1, 0},     {u"$", 1, 0},      {u"a^", 2, 1},
+      {u"[a]^", 2, 1},  {u"(a)^", 2, 1}, {u"(a^)", 2, 1},  {u"a$b", 3, 2},    {u"a$$", 3, 2},
+      {u"[a]$(", 3, 2}, {u"[]", 4, 1},   {u"x[]", 4, 2},   {u"[a^]", 5, 1},   {u"[^^]", 5, 1},
+      {u"a]", 6, 1},    {u"]", 6, 0},    {u"[a]]", 6, 1},  {u"[-a]", 7, 1},   {u"[^-a]", 7, 1},
+      {u"[a]-", 7, 1},  {u"a)", 8, 1},   {u")", 8, 0},     {u"(a))", 8, 1},   {u"^*", 9, 1},
+      {u"a**", 9, 1},   {u"a$", 0, 2},   {u"[a]*+", 9, 1}, {u"(ab)+?", 9, 1}, {u"ab?*", 9, 2},
+      {u".+?", 9, 1},   {u"()a", 0, 2},
   };
   for (const Case& c : cases) {
     TGrep grep;
@@ -592,9 +591,9 @@ class Reference {
  private:
   int32_t Len() const { return static_cast<int32_t>(s.size()); }
   bool Occurs(const TGrepToken& k, int32_t pos) const {
-    return pos + k.NumChars - 1 <= Len() && s.compare(static_cast<size_t>(pos - 1),
-                                                      static_cast<size_t>(k.NumChars),
-                                                      k.Params.data() + 1) == 0;
+    return pos + k.NumChars - 1 <= Len() &&
+           s.compare(static_cast<size_t>(pos - 1), static_cast<size_t>(k.NumChars),
+                     k.Params.data() + 1) == 0;
   }
   bool Member(const TGrepToken& k, int32_t pos) const {
     return pos <= Len() && s[static_cast<size_t>(pos - 1)] < 256 &&
@@ -609,22 +608,35 @@ class Reference {
   }
   bool Test(const TGrepToken& k, int32_t idx, int32_t pos) const {
     switch (k.Action) {
-      case taNormal: return k.NumChars == 0 || Occurs(k, pos);
-      case taAnyByte: return pos <= Len();
-      case taEol: return pos > Len() && idx == static_cast<int32_t>(t.size());
-      case taBol: return pos == 1;
-      case taSet: return Member(k, pos);
-      case taMult1: return Rep(k, pos) > 0;
-      default: return true;
+      case taNormal:
+        return k.NumChars == 0 || Occurs(k, pos);
+      case taAnyByte:
+        return pos <= Len();
+      case taEol:
+        return pos > Len() && idx == static_cast<int32_t>(t.size());
+      case taBol:
+        return pos == 1;
+      case taSet:
+        return Member(k, pos);
+      case taMult1:
+        return Rep(k, pos) > 0;
+      default:
+        return true;
     }
   }
   std::vector<int32_t> Candidates(const TGrepToken& k, int32_t pos) const {
     std::vector<int32_t> c;
     switch (k.Action) {
-      case taNormal: c = {pos + k.NumChars}; break;
+      case taNormal:
+        c = {pos + k.NumChars};
+        break;
       case taAnyByte:
-      case taSet: c = {pos + 1}; break;
-      case taBol: c = {1}; break;
+      case taSet:
+        c = {pos + 1};
+        break;
+      case taBol:
+        c = {1};
+        break;
       case taOpti:
         c = {pos};
         if (Rep(k, pos) > 0) c.push_back(pos + Rep(k, pos));
@@ -640,13 +652,19 @@ class Reference {
   }
   int32_t End(const TGrepToken& k, int32_t pos) const {
     switch (k.Action) {
-      case taNormal: return pos + k.NumChars - 1;
+      case taNormal:
+        return pos + k.NumChars - 1;
       case taAnyByte:
-      case taSet: return pos;
-      case taBol: return 1;
-      case taEol: return Len();
-      case taOpti: return k.NumChars == 0 ? std::min(pos, Len()) : pos + Rep(k, pos) - 1;
-      default: return Candidates(k, pos).back() - 1;
+      case taSet:
+        return pos;
+      case taBol:
+        return 1;
+      case taEol:
+        return Len();
+      case taOpti:
+        return k.NumChars == 0 ? std::min(pos, Len()) : pos + Rep(k, pos) - 1;
+      default:
+        return Candidates(k, pos).back() - 1;
     }
   }
   bool Match(int32_t pos, int32_t idx) {
@@ -746,7 +764,8 @@ TEST_F(GrepPrint, OneLinePerTokenThenTheError) {
             "  taMult1: (set) ab\r\n"
             "  taMult0: (anychar) \r\n"
             "no errors\r\n");
-  EXPECT_EQ(Listing(u"a$b"), " taNormal: a\r\n    taEol: \r\nno character allowed after end of line\r\n");
+  EXPECT_EQ(Listing(u"a$b"),
+            " taNormal: a\r\n    taEol: \r\nno character allowed after end of line\r\n");
   EXPECT_EQ(Listing(u""), "no errors\r\n");
   EXPECT_EQ(Listing(u"()"), " taNormal: \r\nno errors\r\n");
 }

@@ -18,16 +18,7 @@ namespace xan {
 // The kinds of token, in this order: a literal string, any one character, the end of the text,
 // the start of the text, one character out of a set, and the quantifiers zero or more, one or
 // more, zero or one (applied to the operand the token carries).
-enum TGrepTokenAct : uint8_t {
-  taNormal,
-  taAnyByte,
-  taEol,
-  taBol,
-  taSet,
-  taMult0,
-  taMult1,
-  taOpti
-};
+enum TGrepTokenAct : uint8_t { taNormal, taAnyByte, taEol, taBol, taSet, taMult0, taMult1, taOpti };
 
 using TCharArr256 = std::array<Char, 256>;
 
