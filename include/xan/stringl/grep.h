@@ -59,7 +59,8 @@ class TRegExp {
 //   c        a literal character; consecutive literals form one string token (up to 255)
 //   .        any one character
 //   [abc]    one character out of a set; "a-z" a range of codes, "[^...]" the complement; inside
-//            a set only "]", "^" (not first), "-" (not first) and "\" are special
+//            a set "]" closes, "\" escapes, "-" after a member makes a range, "^" first negates
+//            (elsewhere it is an error), and every other character is a member
 //   (abc)    a literal group: everything up to ")" is literal, except "\" and "^" (an error);
 //            groups do not nest and do not capture
 //   x* x+ x? zero or more, one or more, zero or one of the character, set, "." or group before;
@@ -98,7 +99,8 @@ class TRegExp {
 //   - The position just past the end of the text (L + 1): ".", a set and "x+" need a character
 //     and never match there; "x*" and "x?" match there with no repetition; quantifiers, and the
 //     search for a start position, try it as their last candidate. So "a.*" matches "a",
-//     "[0-9]+$" matches "12" and ".*$" and "x*$" match any text, while "a." does not match "a".
+//     "[0-9]+$" matches "12", ".*$" matches any text whole and "x*$" finds the empty match just
+//     past the end of "abc" (MatchPos 4, MatchEndPos 3), while "a." does not match "a".
 //     Everything within the text is unchanged by this.
 //   - A repeated string operand counts only whole occurrences: "(ab)*" takes "ab" once in "aba".
 //   - A trailing lone backslash stands for a backslash ("a\" matches "a\"; "[a\" holds "\"), and
@@ -111,8 +113,8 @@ class TRegExp {
 //     nothing; MatchPos is 0.
 //   - SearchStartPos below 1 searches from 1; beyond the position just past the end it finds
 //     nothing (the one-token "x*" pattern keeps its own rule, see MatchString).
-//   - After a failed search MatchPos is the last position within the text where the first token
-//     matched on its own; the attempt just past the end leaves it unchanged.
+//   - After a failed search MatchPos is the last position where the first token matched on its
+//     own; the extra attempt just past the end (see above) leaves it unchanged when it fails.
 //   - With IgnoreCase the pattern is lowered before the hexadecimal escapes are put in place and
 //     the text is compared lowered, so an escape that gives an upper-case letter ("\#41") never
 //     matches; write the lower-case code ("\#61") instead.
