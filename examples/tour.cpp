@@ -23,5 +23,6 @@ int main() {
   tour::Colours();
   tour::Strings();
   tour::DataStructures();
+  tour::Grep();
   return 0;
 }

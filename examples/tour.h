@@ -18,5 +18,6 @@ void Cpuid();
 void Colours();
 void Strings();
 void DataStructures();
+void Grep();
 
 }  // namespace tour
