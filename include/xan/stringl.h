@@ -2,4 +2,5 @@
 // regular-expression matcher. Each topic has its own header under xan/stringl/.
 #pragma once
 
+#include "xan/stringl/conversions.h"
 #include "xan/stringl/number_format.h"
