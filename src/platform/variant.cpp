@@ -281,30 +281,54 @@ TIntParse ParseInteger(StringView text, int64_t& value) {
 String VarTypeAsText(TVarType code) {
   if ((code & varArray) != 0) return u"Array of " + VarTypeAsText(code & varTypeMask);
   switch (code) {
-    case varEmpty: return u"Empty";
-    case varNull: return u"Null";
-    case varSmallint: return u"Smallint";
-    case varInteger: return u"Integer";
-    case varSingle: return u"Single";
-    case varDouble: return u"Double";
-    case varCurrency: return u"Currency";
-    case varDate: return u"Date";
-    case varOleStr: return u"OleStr";
-    case varDispatch: return u"Dispatch";
-    case varError: return u"Error";
-    case varBoolean: return u"Boolean";
-    case varVariant: return u"Variant";
-    case varUnknown: return u"Unknown";
-    case varDecimal: return u"Decimal";
-    case varShortInt: return u"ShortInt";
-    case varByte: return u"Byte";
-    case varWord: return u"Word";
-    case varLongWord: return u"LongWord";
-    case varInt64: return u"Int64";
-    case varUInt64: return u"UInt64";
-    case varString: return u"String";
-    case varUString: return u"UString";
-    default: return u"type " + IntText(code);
+    case varEmpty:
+      return u"Empty";
+    case varNull:
+      return u"Null";
+    case varSmallint:
+      return u"Smallint";
+    case varInteger:
+      return u"Integer";
+    case varSingle:
+      return u"Single";
+    case varDouble:
+      return u"Double";
+    case varCurrency:
+      return u"Currency";
+    case varDate:
+      return u"Date";
+    case varOleStr:
+      return u"OleStr";
+    case varDispatch:
+      return u"Dispatch";
+    case varError:
+      return u"Error";
+    case varBoolean:
+      return u"Boolean";
+    case varVariant:
+      return u"Variant";
+    case varUnknown:
+      return u"Unknown";
+    case varDecimal:
+      return u"Decimal";
+    case varShortInt:
+      return u"ShortInt";
+    case varByte:
+      return u"Byte";
+    case varWord:
+      return u"Word";
+    case varLongWord:
+      return u"LongWord";
+    case varInt64:
+      return u"Int64";
+    case varUInt64:
+      return u"UInt64";
+    case varString:
+      return u"String";
+    case varUString:
+      return u"UString";
+    default:
+      return u"type " + IntText(code);
   }
 }
 
@@ -382,43 +406,59 @@ Variant& Variant::operator[](int32_t index) {
 String Variant::AsString() const {
   switch (FType) {
     case varEmpty:
-    case varNull: return {};
+    case varNull:
+      return {};
     case varSmallint:
     case varInteger:
     case varShortInt:
     case varByte:
     case varWord:
     case varLongWord:
-    case varInt64: return IntText(std::get<int64_t>(FValue));
-    case varUInt64: return UIntText(std::get<uint64_t>(FValue));
+    case varInt64:
+      return IntText(std::get<int64_t>(FValue));
+    case varUInt64:
+      return UIntText(std::get<uint64_t>(FValue));
     case varSingle:
-    case varDouble: return FloatText(std::get<double>(FValue), FType == varSingle);
-    case varCurrency: return CurrencyText(std::get<int64_t>(FValue));
-    case varDate: return DateText(std::get<double>(FValue));
-    case varBoolean: return std::get<bool>(FValue) ? u"True" : u"False";
-    case varString: return AnsiToString(std::get<std::string>(FValue));
+    case varDouble:
+      return FloatText(std::get<double>(FValue), FType == varSingle);
+    case varCurrency:
+      return CurrencyText(std::get<int64_t>(FValue));
+    case varDate:
+      return DateText(std::get<double>(FValue));
+    case varBoolean:
+      return std::get<bool>(FValue) ? u"True" : u"False";
+    case varString:
+      return AnsiToString(std::get<std::string>(FValue));
     case varOleStr:
-    case varUString: return std::get<String>(FValue);
-    default: CannotConvert(FType, u"String");
+    case varUString:
+      return std::get<String>(FValue);
+    default:
+      CannotConvert(FType, u"String");
   }
 }
 
 double Variant::AsDouble() const {
   switch (FType) {
-    case varEmpty: return 0;
+    case varEmpty:
+      return 0;
     case varSmallint:
     case varInteger:
     case varShortInt:
     case varByte:
     case varWord:
     case varLongWord:
-    case varInt64: return static_cast<double>(std::get<int64_t>(FValue));
-    case varUInt64: return static_cast<double>(std::get<uint64_t>(FValue));
+    case varInt64:
+      return static_cast<double>(std::get<int64_t>(FValue));
+    case varUInt64:
+      return static_cast<double>(std::get<uint64_t>(FValue));
     case varSingle:
     case varDouble:
-    case varDate: return std::get<double>(FValue);
-    case varCurrency: return static_cast<double>(std::get<int64_t>(FValue)) / 10000.0;
-    case varBoolean: return std::get<bool>(FValue) ? 1 : 0;
+    case varDate:
+      return std::get<double>(FValue);
+    case varCurrency:
+      return static_cast<double>(std::get<int64_t>(FValue)) / 10000.0;
+    case varBoolean:
+      return std::get<bool>(FValue) ? 1 : 0;
     case varString:
     case varOleStr:
     case varUString: {
@@ -427,20 +467,23 @@ double Variant::AsDouble() const {
       if (!ParseNumber(text, v)) CannotConvertText(text, u"Double");
       return v;
     }
-    default: CannotConvert(FType, u"Double");
+    default:
+      CannotConvert(FType, u"Double");
   }
 }
 
 int64_t Variant::AsInt64() const {
   switch (FType) {
-    case varEmpty: return 0;
+    case varEmpty:
+      return 0;
     case varSmallint:
     case varInteger:
     case varShortInt:
     case varByte:
     case varWord:
     case varLongWord:
-    case varInt64: return std::get<int64_t>(FValue);
+    case varInt64:
+      return std::get<int64_t>(FValue);
     case varUInt64: {
       const uint64_t v = std::get<uint64_t>(FValue);
       if (v > static_cast<uint64_t>(std::numeric_limits<int64_t>::max())) {
@@ -456,16 +499,20 @@ int64_t Variant::AsInt64() const {
       if (absRest > 5000 || (absRest == 5000 && q % 2 != 0)) q += units < 0 ? -1 : 1;
       return q;
     }
-    case varBoolean: return std::get<bool>(FValue) ? 1 : 0;
+    case varBoolean:
+      return std::get<bool>(FValue) ? 1 : 0;
     case varString:
     case varOleStr:
     case varUString: {
       const String text = AsString();
       int64_t v = 0;
       switch (ParseInteger(text, v)) {
-        case TIntParse::Ok: return v;
-        case TIntParse::OutOfRange: OutOfRange(FType, u"Int64");
-        case TIntParse::NotAnInteger: break;
+        case TIntParse::Ok:
+          return v;
+        case TIntParse::OutOfRange:
+          OutOfRange(FType, u"Int64");
+        case TIntParse::NotAnInteger:
+          break;
       }
       double d = 0;
       if (!ParseNumber(text, d)) CannotConvertText(text, u"Int64");
@@ -480,7 +527,8 @@ int64_t Variant::AsInt64() const {
       if (std::isnan(r) || !FitsInt64(r)) OutOfRange(FType, u"Int64");
       return static_cast<int64_t>(r);
     }
-    default: CannotConvert(FType, u"Int64");
+    default:
+      CannotConvert(FType, u"Int64");
   }
 }
 
@@ -494,8 +542,10 @@ int32_t Variant::AsInt32() const {
 
 bool Variant::AsBoolean() const {
   switch (FType) {
-    case varEmpty: return false;
-    case varBoolean: return std::get<bool>(FValue);
+    case varEmpty:
+      return false;
+    case varBoolean:
+      return std::get<bool>(FValue);
     case varSmallint:
     case varInteger:
     case varShortInt:
@@ -503,11 +553,14 @@ bool Variant::AsBoolean() const {
     case varWord:
     case varLongWord:
     case varInt64:
-    case varCurrency: return std::get<int64_t>(FValue) != 0;
-    case varUInt64: return std::get<uint64_t>(FValue) != 0;
+    case varCurrency:
+      return std::get<int64_t>(FValue) != 0;
+    case varUInt64:
+      return std::get<uint64_t>(FValue) != 0;
     case varSingle:
     case varDouble:
-    case varDate: return std::get<double>(FValue) != 0;
+    case varDate:
+      return std::get<double>(FValue) != 0;
     case varString:
     case varOleStr:
     case varUString: {
@@ -519,7 +572,8 @@ bool Variant::AsBoolean() const {
       if (!ParseNumber(t, v)) CannotConvertText(text, u"Boolean");
       return v != 0;
     }
-    default: CannotConvert(FType, u"Boolean");
+    default:
+      CannotConvert(FType, u"Boolean");
   }
 }
 

@@ -43,7 +43,8 @@ constexpr StringView kCrLf = u"\r\n";
 String ScalarText(const Variant& v) {
   const TVarType code = v.VarType() & varTypeMask;
   switch (code) {
-    case varNull: return u"NULL";
+    case varNull:
+      return u"NULL";
     case varSmallint:
     case varInteger:
     case varShortInt:
@@ -57,9 +58,12 @@ String ScalarText(const Variant& v) {
       // An array's element code is varVariant, so reaching here means a scalar.
       return v.AsString();
     case varSingle:
-    case varDouble: return strff(v.AsDouble(), 10, -2);
-    case varBoolean: return BoolToStr(v.AsBoolean(), 0);
-    default: return u"(unknown type: " + IntText(code) + u")";
+    case varDouble:
+      return strff(v.AsDouble(), 10, -2);
+    case varBoolean:
+      return BoolToStr(v.AsBoolean(), 0);
+    default:
+      return u"(unknown type: " + IntText(code) + u")";
   }
 }
 

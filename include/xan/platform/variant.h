@@ -79,11 +79,10 @@ class XAN_EXPORT Variant {
   Variant() noexcept = default;
 
   template <typename T>
-    requires std::is_arithmetic_v<T> &&
-             (!std::is_same_v<T, char> && !std::is_same_v<T, wchar_t> &&
-              !std::is_same_v<T, char8_t> && !std::is_same_v<T, char16_t> &&
-              !std::is_same_v<T, char32_t>)
-  Variant(T value) noexcept  // NOLINT(google-explicit-constructor): a value is a variant
+  requires std::is_arithmetic_v<T> &&
+      (!std::is_same_v<T, char> && !std::is_same_v<T, wchar_t> && !std::is_same_v<T, char8_t> &&
+       !std::is_same_v<T, char16_t> && !std::is_same_v<T, char32_t>)
+          Variant(T value) noexcept  // NOLINT(google-explicit-constructor): a value is a variant
   {
     if constexpr (std::is_same_v<T, bool>) {
       FType = varBoolean;
@@ -92,7 +91,7 @@ class XAN_EXPORT Variant {
       FType = std::is_same_v<T, float> ? varSingle : varDouble;
       FValue = static_cast<double>(value);
     } else if constexpr (std::is_signed_v<T>) {
-      FType = sizeof(T) == 1 ? varShortInt
+      FType = sizeof(T) == 1   ? varShortInt
               : sizeof(T) == 2 ? varSmallint
               : sizeof(T) == 4 ? varInteger
                                : varInt64;
@@ -106,12 +105,12 @@ class XAN_EXPORT Variant {
     }
   }
   // A UTF-16 string (varUString). A null pointer gives the empty string.
-  Variant(const Char* text);  // NOLINT(google-explicit-constructor)
-  Variant(StringView text);   // NOLINT(google-explicit-constructor)
+  Variant(const Char* text);      // NOLINT(google-explicit-constructor)
+  Variant(StringView text);       // NOLINT(google-explicit-constructor)
   Variant(String text) noexcept;  // NOLINT(google-explicit-constructor)
   template <typename T>
-    requires(!std::is_same_v<std::remove_cv_t<T>, Char>)
-  Variant(T*) = delete;  // no C strings or other pointers
+  requires(!std::is_same_v<std::remove_cv_t<T>, Char>) Variant(T*)
+  = delete;  // no C strings or other pointers
 
   // Null: the explicit "no value".
   static Variant Null() noexcept;

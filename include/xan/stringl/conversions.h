@@ -107,8 +107,8 @@ XAN_EXPORT String CreateParList(const TDoubleArray& data, bool appendcomma, int3
 XAN_EXPORT String CreateParList(std::span<const double> data, bool appendcomma, int32_t maxitems,
                                 int32_t sigdigits, bool brackets);
 
-inline String CreateParList(std::initializer_list<int32_t> data, bool appendcomma,
-                            int32_t maxitems, bool brackets) {
+inline String CreateParList(std::initializer_list<int32_t> data, bool appendcomma, int32_t maxitems,
+                            bool brackets) {
   return CreateParList(std::span<const int32_t>(data.begin(), data.size()), appendcomma, maxitems,
                        brackets);
 }
@@ -119,8 +119,8 @@ String CreateParList(std::initializer_list<B> data, bool appendcomma, int32_t ma
   return CreateParList(std::span<const bool>(data.begin(), data.size()), appendcomma, maxitems,
                        brackets);
 }
-inline String CreateParList(std::initializer_list<double> data, bool appendcomma,
-                            int32_t maxitems, int32_t sigdigits, bool brackets) {
+inline String CreateParList(std::initializer_list<double> data, bool appendcomma, int32_t maxitems,
+                            int32_t sigdigits, bool brackets) {
   return CreateParList(std::span<const double>(data.begin(), data.size()), appendcomma, maxitems,
                        sigdigits, brackets);
 }
