@@ -1,10 +1,271 @@
-// Number formatting and the hexadecimal scanner.
+// Number formatting and the hexadecimal scanner: the documented tables and examples, rounding
+// carries and ties, zero fill, the range bounds of FormatData, and the choices for odd input.
 #include "xan/stringl/number_format.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+
 namespace xan {
 namespace {
+
+const long double kInf = std::numeric_limits<long double>::infinity();
+const long double kNaN = std::numeric_limits<long double>::quiet_NaN();
+
+TEST(Strff, FixedForm) {
+  EXPECT_EQ(strff(12.5, 0, 2), u"12.50");
+  EXPECT_EQ(strff(12.5, 8, 2), u"   12.50");
+  EXPECT_EQ(strff(12.5, 3, 2), u"12.50");  // too long: neither padded nor cut
+  EXPECT_EQ(strff(0.5, 0, 1), u"0.5");
+  EXPECT_EQ(strff(-0.5, 0, 0), u"-0");  // rounds to even, keeps the sign of a negative value
+  EXPECT_EQ(strff(-0.001, 6, 2), u" -0.00");
+  EXPECT_EQ(strff(-0.0L, 5, 2), u" 0.00");
+  EXPECT_EQ(strff(1234567.0, 0, 0), u"1234567");
+  EXPECT_EQ(strff(1e20L, 0, 1), u"100000000000000000000.0");
+}
+
+TEST(Strff, RoundsHalvesToEvenOnTheExactBinaryValue) {
+  EXPECT_EQ(strff(0.125, 0, 2), u"0.12");
+  EXPECT_EQ(strff(0.375, 0, 2), u"0.38");
+  EXPECT_EQ(strff(2.5, 0, 0), u"2");
+  EXPECT_EQ(strff(3.5, 0, 0), u"4");
+  EXPECT_EQ(strff(-2.5, 0, 0), u"-2");
+  EXPECT_EQ(strff(1.005, 0, 2), u"1.00");  // the double lies below 1.005
+  EXPECT_EQ(strff(0.15, 0, 1), u"0.1");    // the double lies below 0.15
+  EXPECT_EQ(strff(0.15L, 0, 1), u"0.2");   // the extended one above
+  EXPECT_EQ(strff(9.9996, 8, 3), u"  10.000");
+  EXPECT_EQ(strff(999.96, 0, 1), u"1000.0");
+}
+
+TEST(Strff, ExponentForms) {
+  EXPECT_EQ(strff(5678.5, 11, -2), u" 5.6785E+03");
+  EXPECT_EQ(strff(5678.5, 13, -1), u" 5.6785E+0003");
+  EXPECT_EQ(strff(5678.5, 13, -7), u" 5.6785E+0003");
+  EXPECT_EQ(strff(-5678.5, 11, -2), u"-5.6785E+03");
+  EXPECT_EQ(strff(0.001, 14, -2), u" 1.0000000E-03");
+  EXPECT_EQ(strff(0, 10, -2), u" 0.000E+00");
+  EXPECT_EQ(strff(9.99996, 10, -2), u" 1.000E+01");  // the carry reaches the exponent
+  EXPECT_EQ(strff(1.0E150, 11, -2), u"***********");
+  EXPECT_EQ(strff(1.0E-100, 11, -2), u"***********");
+  EXPECT_EQ(strff(9.9E99, 11, -2), u" 9.9000E+99");
+  EXPECT_EQ(strff(1.0E4000L, 12, -1), u" 1.000E+4000");
+  EXPECT_EQ(strff(std::numeric_limits<long double>::denorm_min(), 12, -1), u" 3.645E-4951");
+}
+
+TEST(Strff, NarrowExponentFieldsKeepTwoSignificantDigits) {
+  EXPECT_EQ(strff(5678.5, 8, -2), u" 5.7E+03");
+  EXPECT_EQ(strff(5678.5, 3, -2), u" 5.7E+03");
+  EXPECT_EQ(strff(5678.5, 0, -2), u" 5.7E+03");
+  EXPECT_EQ(strff(5678.5, 4, -1), u" 5.7E+0003");
+}
+
+TEST(Strff, ZeroFill) {
+  EXPECT_EQ(strff(-12.5, -9, 2), u"-00012.50");
+  EXPECT_EQ(strff(12.5, -9, 2), u"000012.50");
+  EXPECT_EQ(strff(-12.5, -6, 2), u"-12.50");  // no blank to fill
+  EXPECT_EQ(strff(-12.5, -3, 2), u"-12.50");
+  EXPECT_EQ(strff(5678.5, -11, -2), u"05.6785E+03");
+  EXPECT_EQ(strff(-5678.5, -11, -2), u"-5.6785E+03");
+  EXPECT_EQ(strff(7, -3, 0), u"007");
+  EXPECT_EQ(strff(-7, -3, 0), u"-07");
+}
+
+TEST(Strff, NonFiniteValuesAndHugeArguments) {
+  EXPECT_EQ(strff(kInf, 6, 2), u"   INF");
+  EXPECT_EQ(strff(-kInf, 6, -2), u"  -INF");
+  EXPECT_EQ(strff(kNaN, 0, 2), u"NAN");
+  EXPECT_EQ(strff(kNaN, -6, 2), u"   NAN");  // never zero-filled
+  EXPECT_EQ(strff(1.5, 100000, 1).size(), static_cast<size_t>(MaxFormatField));
+  EXPECT_EQ(strff(1.5, std::numeric_limits<int32_t>::min(), 1).size(),
+            static_cast<size_t>(MaxFormatField));
+  EXPECT_EQ(strff(1.5, 0, 1000000).size(), 2U + MaxFormatField);
+  EXPECT_EQ(strff(1.5, 100000, -1).size(), static_cast<size_t>(MaxFormatField));
+  const String widest = strff(std::numeric_limits<long double>::max(), 0, 5000);
+  EXPECT_EQ(widest.size(), 4933U + 1 + MaxFormatField);
+}
+
+// Every fixed and long exponent form against the C library's printf, over values of every size.
+TEST(Strff, AgreesWithPrintfOverManyValues) {
+  std::mt19937_64 rng(7);
+  std::uniform_real_distribution<double> mant(-10, 10);
+  std::uniform_int_distribution<int> exp10(-30, 30), dec(0, 12), wid(-20, 25);
+  char ref[512];
+  for (int i = 0; i < 20000; ++i) {
+    const long double x = mant(rng) * std::pow(10.0L, exp10(rng));
+    const int d = dec(rng), w = wid(rng);
+    std::snprintf(ref, sizeof ref, "%*.*Lf", std::abs(w), d, x);
+    std::string expected = ref;
+    if (w < 0) {
+      for (char& c : expected) {
+        if (c != ' ') break;
+        c = '0';
+      }
+      const size_t minus = expected.find('-');
+      if (minus != std::string::npos && minus > 0) expected[minus] = '0', expected[0] = '-';
+    }
+    ASSERT_EQ(ToUtf8(strff(x, w, d)), expected) << static_cast<double>(x) << " " << w << " " << d;
+
+    const int ew = 10 + dec(rng);
+    std::snprintf(ref, sizeof ref, "%.*Le", ew - 9, std::fabs(x));
+    std::string mantissa(ref, std::strchr(ref, 'e'));
+    const int e = std::atoi(std::strchr(ref, 'e') + 1);
+    char tail[16];
+    std::snprintf(tail, sizeof tail, "E%c%04d", e < 0 ? '-' : '+', std::abs(e));
+    ASSERT_EQ(ToUtf8(strff(x, ew, -1)), (x < 0 ? "-" : " ") + mantissa + tail);
+  }
+}
+
+TEST(StrffForcePlus, EachCase) {
+  EXPECT_EQ(strffForcePlus(12.5, 8, 2), u"  +12.50");
+  EXPECT_EQ(strffForcePlus(12.5, -8, 2), u"+0012.50");
+  EXPECT_EQ(strffForcePlus(-3, 5, 1), u" -3.0");
+  EXPECT_EQ(strffForcePlus(0, 1, 0), u"+0");
+  EXPECT_EQ(strffForcePlus(12.5, 0, 2), u"+12.50");
+  EXPECT_EQ(strffForcePlus(0.5, 0, 2), u"+0.50");   // "0" before "." is not a fill digit
+  EXPECT_EQ(strffForcePlus(0.5, -4, 2), u"+0.50");  // field full: the text grows
+  EXPECT_EQ(strffForcePlus(5678.5, 11, -2), u"+5.6785E+03");
+  EXPECT_EQ(strffForcePlus(5678.5, -11, -2), u"+5.6785E+03");
+  EXPECT_EQ(strffForcePlus(1e150, 11, -2), u"+***********");
+  EXPECT_EQ(strffForcePlus(kNaN, 5, 1), u"  NAN");
+  EXPECT_EQ(strffForcePlus(kInf, 5, 1), u" +INF");
+  EXPECT_EQ(strffForcePlus(-kInf, 5, 1), u" -INF");
+}
+
+TEST(FormatData, Examples) {
+  EXPECT_EQ(FormatData(123.456, 8, 2), u"  123.46");
+  EXPECT_EQ(FormatData(0, 8, 2), u"    0.00");
+  EXPECT_EQ(FormatData(0.001, 8, 2), u" 1.0000000E-03");
+  EXPECT_EQ(FormatData(1.0E9, 10, 0), u" 1.000000000E+09");
+  EXPECT_EQ(FormatData(5, 8, 9), u" 5.0000000E+00");
+  EXPECT_EQ(FormatData(5, 8, -1), u" 5.0000000E+00");
+  EXPECT_EQ(FormatData(-12.5, -9, 2), u"-12.50");  // no padding, no zero fill
+  EXPECT_EQ(FormatData(12.5, 0, 2), u"12.50");
+}
+
+// The largest and smallest value of each decimals count, and their neighbours outside.
+TEST(FormatData, RangeBoundsAreExtendedConstants) {
+  EXPECT_EQ(FormatData(999999999, 0, 0), u"999999999");
+  EXPECT_EQ(FormatData(1000000000, 0, 0), u" 1.0E+09");  // two significant digits at least
+  EXPECT_EQ(FormatData(1000000000, 10, 0), u" 1.000000000E+09");
+  EXPECT_EQ(FormatData(1, 0, 0), u"1");
+  EXPECT_EQ(FormatData(0.99, 4, 0), u" 9.900E-01");
+  EXPECT_EQ(FormatData(9999999.9, 11, 1), u" 9.9999999000E+06");  // the double is above the bound
+  EXPECT_EQ(FormatData(9999999.8, 11, 1), u"  9999999.8");
+  EXPECT_EQ(FormatData(0.1, 5, 1), u"  0.1");  // the double is above 0.1
+  EXPECT_EQ(FormatData(0.01, 5, 2), u" 0.01");
+  EXPECT_EQ(FormatData(-999999.99, 0, 2), u"-999999.99");        // this double is below the bound
+  EXPECT_EQ(FormatData(9999.9999, 10, 4), u" 9.999999900E+03");  // this one above
+  EXPECT_EQ(FormatData(9999.9998, 10, 4), u" 9999.9998");
+  EXPECT_EQ(FormatData(0.0001, 0, 4), u"0.0001");
+  EXPECT_EQ(FormatData(0.00009, 7, 4), u" 9.000000E-05");
+  EXPECT_EQ(FormatData(0.000001, 8, 6), u" 1.0000000E-06");  // the double is below 1e-6
+  EXPECT_EQ(FormatData(0.0000011, 8, 6), u"0.000001");
+  EXPECT_EQ(FormatData(0.99999999, 0, 8), u"0.99999999");  // below the bound
+  EXPECT_EQ(FormatData(0.5, 0, 8), u"0.50000000");
+  EXPECT_EQ(FormatData(1e-8, 0, 8), u"0.00000001");
+  EXPECT_EQ(FormatData(9.9999999, 8, 7), u" 9.9999999E+00");  // above the bound
+  EXPECT_EQ(FormatData(9.9999998, 0, 7), u"9.9999998");
+}
+
+TEST(FormatData, NonFiniteValues) {
+  EXPECT_EQ(FormatData(std::nan(""), 4, 2), u"       NAN");
+  EXPECT_EQ(FormatData(-HUGE_VAL, 0, 2), u"  -INF");
+}
+
+TEST(SigDigStr, Examples) {
+  EXPECT_EQ(SigDigStr(5678.9, 10, 3), u"      5679");
+  EXPECT_EQ(SigDigStr(0.056789, 10, 3), u"    0.0568");
+  EXPECT_EQ(SigDigStr(0, 6, 3), u"  0.00");
+  EXPECT_EQ(SigDigStr(9.9996, 8, 4), u"  10.000");
+  EXPECT_EQ(SigDigStr(5678.9, 10, 3, true), u"5679");
+  EXPECT_EQ(SigDigStr(5678.9, 10, 3, false), u"      5679");
+}
+
+TEST(SigDigStr, ChoosesTheExponentFormWhenTheDigitsDoNotFit) {
+  // More integer digits than significant digits, but not more than the field holds: all shown.
+  EXPECT_EQ(SigDigStr(123456789, 10, 3), u" 123456789");
+  // More integer digits than the field holds: exponent form in max(width, sigdigits + 6).
+  EXPECT_EQ(SigDigStr(1234567890, 10, 3), u" 1.235E+09");
+  EXPECT_EQ(SigDigStr(1234567890, 6, 3), u" 1.23E+09");
+  // Leading zeros, point and sign would not fit.
+  EXPECT_EQ(SigDigStr(0.00012345, 8, 3), u" 1.23E-04");
+  EXPECT_EQ(SigDigStr(0.0012345, 8, 3), u" 0.00123");
+  EXPECT_EQ(SigDigStr(-0.0012345, 8, 3),
+            u"-0.00123");  // no room left for the sign: shown all the same
+  EXPECT_EQ(SigDigStr(1, 10, 3), u"      1.00");
+  EXPECT_EQ(SigDigStr(1000, 10, 3), u"      1000");
+  EXPECT_EQ(SigDigStr(100, 10, 4), u"     100.0");
+  EXPECT_EQ(SigDigStr(0.1, 10, 2), u"      0.10");
+  EXPECT_EQ(SigDigStr(0, 6, 0), u"     0");
+  EXPECT_EQ(SigDigStr(std::nan(""), 6, 3), u"   NAN");
+  EXPECT_EQ(SigDigStr(5, 10, 100000).size(), static_cast<size_t>(MaxFormatField));
+}
+
+TEST(AutoFormatData, Table) {
+  EXPECT_EQ(AutoFormatData(123.456, 4), u"123.5");
+  EXPECT_EQ(AutoFormatData(0.5, 4), u"0.500");
+  EXPECT_EQ(AutoFormatData(0.05, 4), u"5.000E-02");
+  EXPECT_EQ(AutoFormatData(56789, 4), u"5.679E+04");
+  EXPECT_EQ(AutoFormatData(999.96, 4), u"1000.0");
+  EXPECT_EQ(AutoFormatData(0, 4), u"0.000");
+  EXPECT_EQ(AutoFormatData(123.456, 4, true), u"123,5");
+  EXPECT_EQ(AutoFormatData(123.456, 4, false), u"123.5");
+}
+
+TEST(AutoFormatData, LimitsAndBoundaries) {
+  EXPECT_EQ(AutoFormatData(123.456, 1), u"1.2E+02");             // raised to 2 digits
+  EXPECT_EQ(AutoFormatData(1.0 / 3, 40), u"0.333333333333333");  // lowered to 16
+  EXPECT_EQ(AutoFormatData(0, 0), u"0.0");
+  EXPECT_EQ(AutoFormatData(0.1, 4), u"1.000E-01");  // log10 rounds to exactly -1
+  EXPECT_EQ(AutoFormatData(0.11, 4), u"0.110");
+  EXPECT_EQ(AutoFormatData(999, 4), u"999.0");
+  EXPECT_EQ(AutoFormatData(1000, 4), u"1.000E+03");
+  EXPECT_EQ(AutoFormatData(-56789, 4), u"-5.679E+04");
+  EXPECT_EQ(AutoFormatData(-0.5, 3, true), u"-0,50");
+  EXPECT_EQ(AutoFormatData(HUGE_VAL, 4), u"INF");
+}
+
+TEST(SortableNumericString, AlignsTheDecimalCharacter) {
+  EXPECT_EQ(SortableNumericString(u"3.14", u'.', 4), u"  3.14");
+  EXPECT_EQ(SortableNumericString(u" 123.5 ", u'.', 4), u"123.5");
+  EXPECT_EQ(SortableNumericString(u"42", u'.', 4), u"    42");
+  EXPECT_EQ(SortableNumericString(u"12345.6", u'.', 4), u"12345.6");
+  EXPECT_EQ(SortableNumericString(u"1,5", u',', 3), u" 1,5");
+  EXPECT_EQ(SortableNumericString(u"   ", u'.', 2), u"  ");
+  EXPECT_EQ(SortableNumericString(u"1.5", u'.', -3), u"1.5");
+  EXPECT_EQ(SortableNumericString(u"1.5", u'.', 1 << 30).size(), MaxFormatField + 3U);
+}
+
+TEST(TimeString, EveryMode) {
+  const String expected[] = {u"05:07:03.25", u"05:07:03", u" 5h07", u" 5h07'03\"",
+                             u"05:07",       u" 5:07a",   u""};
+  for (int mode = 0; mode <= 6; ++mode) {
+    EXPECT_EQ(TimeString(18423.25, static_cast<uint8_t>(mode)), expected[mode]) << mode;
+  }
+  EXPECT_EQ(TimeString(18423.25, 255), u"");
+}
+
+TEST(TimeString, Edges) {
+  EXPECT_EQ(TimeString(-5, 1), u"00:00:00");
+  EXPECT_EQ(TimeString(std::nan(""), 0), u"00:00:00.00");
+  EXPECT_EQ(TimeString(HUGE_VAL, 1), u"00:00:00");
+  EXPECT_EQ(TimeString(360000, 1), u"100:00:00");
+  EXPECT_EQ(TimeString(43200, 5), u"12:00p");
+  EXPECT_EQ(TimeString(900, 5), u"12:15a");
+  EXPECT_EQ(TimeString(46800, 5), u" 1:00p");
+  EXPECT_EQ(TimeString(39600 + 59 * 60, 5), u"11:59a");
+  EXPECT_EQ(TimeString(3599.99, 0), u"00:59:59.98");  // the double is 3599.98999...
+  EXPECT_EQ(TimeString(0.29, 0), u"00:00:00.28");     // hundredths are truncated: 0.29 is below
+  EXPECT_EQ(TimeString(59.5, 3), u" 0h00'59\"");
+  EXPECT_EQ(TimeString(65536.0 * 3600 + 61, 1), u"65536:01:01");  // not cut to 16 bits
+  EXPECT_EQ(TimeString(1e300, 4), u"2501999792983:36");           // taken as 2^53 s
+}
 
 struct HexCase {
   StringView text;
