@@ -403,11 +403,17 @@ Variant& Variant::operator[](int32_t index) {
 // ------------------------------------------------------------------------------------------------
 // Conversions
 
-String Variant::AsString() const {
-  switch (FType) {
+namespace {
+
+// What a conversion does with a type code: the codes that behave alike share a kind.
+enum class TKind { Empty, Null, Int, UInt, Float, Currency, Date, Bool, Ansi, Text, Other };
+
+TKind KindOf(TVarType code) noexcept {
+  switch (code) {
     case varEmpty:
+      return TKind::Empty;
     case varNull:
-      return {};
+      return TKind::Null;
     case varSmallint:
     case varInteger:
     case varShortInt:
@@ -415,83 +421,100 @@ String Variant::AsString() const {
     case varWord:
     case varLongWord:
     case varInt64:
-      return IntText(std::get<int64_t>(FValue));
+      return TKind::Int;
     case varUInt64:
-      return UIntText(std::get<uint64_t>(FValue));
+      return TKind::UInt;
     case varSingle:
     case varDouble:
-      return FloatText(std::get<double>(FValue), FType == varSingle);
+      return TKind::Float;
     case varCurrency:
-      return CurrencyText(std::get<int64_t>(FValue));
+      return TKind::Currency;
     case varDate:
-      return DateText(std::get<double>(FValue));
+      return TKind::Date;
     case varBoolean:
-      return std::get<bool>(FValue) ? u"True" : u"False";
+      return TKind::Bool;
     case varString:
-      return AnsiToString(std::get<std::string>(FValue));
+      return TKind::Ansi;
     case varOleStr:
     case varUString:
-      return std::get<String>(FValue);
+      return TKind::Text;
     default:
-      CannotConvert(FType, u"String");
+      return TKind::Other;  // arrays
   }
 }
 
+}  // namespace
+
+String Variant::AsString() const {
+  switch (KindOf(FType)) {
+    case TKind::Empty:
+    case TKind::Null:
+      return {};
+    case TKind::Int:
+      return IntText(std::get<int64_t>(FValue));
+    case TKind::UInt:
+      return UIntText(std::get<uint64_t>(FValue));
+    case TKind::Float:
+      return FloatText(std::get<double>(FValue), FType == varSingle);
+    case TKind::Currency:
+      return CurrencyText(std::get<int64_t>(FValue));
+    case TKind::Date:
+      return DateText(std::get<double>(FValue));
+    case TKind::Bool:
+      return std::get<bool>(FValue) ? u"True" : u"False";
+    case TKind::Ansi:
+      return AnsiToString(std::get<std::string>(FValue));
+    case TKind::Text:
+      return std::get<String>(FValue);
+    case TKind::Other:
+      break;
+  }
+  CannotConvert(FType, u"String");
+}
+
 double Variant::AsDouble() const {
-  switch (FType) {
-    case varEmpty:
+  switch (KindOf(FType)) {
+    case TKind::Empty:
       return 0;
-    case varSmallint:
-    case varInteger:
-    case varShortInt:
-    case varByte:
-    case varWord:
-    case varLongWord:
-    case varInt64:
+    case TKind::Int:
       return static_cast<double>(std::get<int64_t>(FValue));
-    case varUInt64:
+    case TKind::UInt:
       return static_cast<double>(std::get<uint64_t>(FValue));
-    case varSingle:
-    case varDouble:
-    case varDate:
+    case TKind::Float:
+    case TKind::Date:
       return std::get<double>(FValue);
-    case varCurrency:
+    case TKind::Currency:
       return static_cast<double>(std::get<int64_t>(FValue)) / 10000.0;
-    case varBoolean:
+    case TKind::Bool:
       return std::get<bool>(FValue) ? 1 : 0;
-    case varString:
-    case varOleStr:
-    case varUString: {
+    case TKind::Ansi:
+    case TKind::Text: {
       const String text = AsString();
       double v = 0;
       if (!ParseNumber(text, v)) CannotConvertText(text, u"Double");
       return v;
     }
-    default:
-      CannotConvert(FType, u"Double");
+    case TKind::Null:
+    case TKind::Other:
+      break;
   }
+  CannotConvert(FType, u"Double");
 }
 
 int64_t Variant::AsInt64() const {
-  switch (FType) {
-    case varEmpty:
+  switch (KindOf(FType)) {
+    case TKind::Empty:
       return 0;
-    case varSmallint:
-    case varInteger:
-    case varShortInt:
-    case varByte:
-    case varWord:
-    case varLongWord:
-    case varInt64:
+    case TKind::Int:
       return std::get<int64_t>(FValue);
-    case varUInt64: {
+    case TKind::UInt: {
       const uint64_t v = std::get<uint64_t>(FValue);
       if (v > static_cast<uint64_t>(std::numeric_limits<int64_t>::max())) {
         OutOfRange(FType, u"Int64");
       }
       return static_cast<int64_t>(v);
     }
-    case varCurrency: {
+    case TKind::Currency: {
       const int64_t units = std::get<int64_t>(FValue);
       int64_t q = units / 10000;
       const int64_t rest = units % 10000;  // same sign as units
@@ -499,11 +522,16 @@ int64_t Variant::AsInt64() const {
       if (absRest > 5000 || (absRest == 5000 && q % 2 != 0)) q += units < 0 ? -1 : 1;
       return q;
     }
-    case varBoolean:
+    case TKind::Bool:
       return std::get<bool>(FValue) ? 1 : 0;
-    case varString:
-    case varOleStr:
-    case varUString: {
+    case TKind::Float:
+    case TKind::Date: {
+      const double r = RoundHalfEven(std::get<double>(FValue));
+      if (std::isnan(r) || !FitsInt64(r)) OutOfRange(FType, u"Int64");
+      return static_cast<int64_t>(r);
+    }
+    case TKind::Ansi:
+    case TKind::Text: {
       const String text = AsString();
       int64_t v = 0;
       switch (ParseInteger(text, v)) {
@@ -520,16 +548,11 @@ int64_t Variant::AsInt64() const {
       if (!FitsInt64(r)) OutOfRange(FType, u"Int64");
       return static_cast<int64_t>(r);
     }
-    case varSingle:
-    case varDouble:
-    case varDate: {
-      const double r = RoundHalfEven(std::get<double>(FValue));
-      if (std::isnan(r) || !FitsInt64(r)) OutOfRange(FType, u"Int64");
-      return static_cast<int64_t>(r);
-    }
-    default:
-      CannotConvert(FType, u"Int64");
+    case TKind::Null:
+    case TKind::Other:
+      break;
   }
+  CannotConvert(FType, u"Int64");
 }
 
 int32_t Variant::AsInt32() const {
@@ -541,29 +564,21 @@ int32_t Variant::AsInt32() const {
 }
 
 bool Variant::AsBoolean() const {
-  switch (FType) {
-    case varEmpty:
+  switch (KindOf(FType)) {
+    case TKind::Empty:
       return false;
-    case varBoolean:
+    case TKind::Bool:
       return std::get<bool>(FValue);
-    case varSmallint:
-    case varInteger:
-    case varShortInt:
-    case varByte:
-    case varWord:
-    case varLongWord:
-    case varInt64:
-    case varCurrency:
+    case TKind::Int:
+    case TKind::Currency:
       return std::get<int64_t>(FValue) != 0;
-    case varUInt64:
+    case TKind::UInt:
       return std::get<uint64_t>(FValue) != 0;
-    case varSingle:
-    case varDouble:
-    case varDate:
+    case TKind::Float:
+    case TKind::Date:
       return std::get<double>(FValue) != 0;
-    case varString:
-    case varOleStr:
-    case varUString: {
+    case TKind::Ansi:
+    case TKind::Text: {
       const String text = AsString();
       const StringView t = TrimBlanks(text);
       if (EqualsIgnoringAsciiCase(t, "true")) return true;
@@ -572,9 +587,11 @@ bool Variant::AsBoolean() const {
       if (!ParseNumber(t, v)) CannotConvertText(text, u"Boolean");
       return v != 0;
     }
-    default:
-      CannotConvert(FType, u"Boolean");
+    case TKind::Null:
+    case TKind::Other:
+      break;
   }
+  CannotConvert(FType, u"Boolean");
 }
 
 bool Variant::operator==(const Variant& other) const noexcept {

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <limits>
+#include <type_traits>
 
 #include "xan/platform/exceptions.h"
 
@@ -78,6 +79,8 @@ TEST(VariantArrays, BoundsElementsAndNesting) {
 }
 
 TEST(VariantArrays, CopiesAreDeepAndMovesKeepTheValue) {
+  static_assert(std::is_nothrow_move_constructible_v<Variant>);
+  static_assert(std::is_nothrow_move_assignable_v<Variant>);
   Variant a = Variant::Array(0, {Variant(1), Variant::Array(0, {Variant(2)})});
   Variant b = a;
   b[1][0] = 3;
