@@ -38,6 +38,12 @@ TEST(VariantTypes, CodesFollowTheOleNumbering) {
   EXPECT_EQ(Variant(StringView(u"x")).VarType(), 258);
   EXPECT_EQ(Variant(static_cast<const Char*>(nullptr)).AsString(), u"");
   EXPECT_EQ(Variant::Array(0, 1).VarType(), 0x200C);
+  // Neither characters nor C strings or other pointers become numbers or booleans.
+  static_assert(!std::is_constructible_v<Variant, char>);
+  static_assert(!std::is_constructible_v<Variant, char16_t>);
+  static_assert(!std::is_constructible_v<Variant, const char*>);
+  static_assert(!std::is_constructible_v<Variant, int*>);
+  static_assert(std::is_constructible_v<Variant, Char*>);
   EXPECT_TRUE(Variant().IsEmpty());
   EXPECT_TRUE(Variant::Null().IsNull());
   EXPECT_TRUE(Variant::Array(0, -1).IsArray());

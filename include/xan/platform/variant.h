@@ -54,6 +54,19 @@ inline constexpr TVarType varArray = 0x2000;
 // varArray | varVariant => u"Array of Variant", 77 => u"type 77".
 XAN_EXPORT String VarTypeAsText(TVarType code);
 
+namespace detail {
+// Any type but the character types, which a Variant never reads as numbers.
+template <typename T>
+concept NotCharType =
+    !std::is_same_v<std::remove_cv_t<T>, char> && !std::is_same_v<std::remove_cv_t<T>, wchar_t> &&
+    !std::is_same_v<std::remove_cv_t<T>, char8_t> &&
+    !std::is_same_v<std::remove_cv_t<T>, char16_t> &&
+    !std::is_same_v<std::remove_cv_t<T>, char32_t>;
+// The arithmetic types a Variant is made from: numbers and bool, not characters.
+template <typename T>
+concept VariantNumber = std::is_arithmetic_v<T> && NotCharType<T>;
+}  // namespace detail
+
 // ================================================================================================
 // Variant: a small value type. Copies are deep (an array copies its elements), moves are cheap.
 //
@@ -78,12 +91,8 @@ class XAN_EXPORT Variant {
  public:
   Variant() noexcept = default;
 
-  template <typename T>
-  requires std::is_arithmetic_v<T> &&
-      (!std::is_same_v<T, char> && !std::is_same_v<T, wchar_t> && !std::is_same_v<T, char8_t> &&
-       !std::is_same_v<T, char16_t> && !std::is_same_v<T, char32_t>)
-          Variant(T value) noexcept  // NOLINT(google-explicit-constructor): a value is a variant
-  {
+  template <detail::VariantNumber T>
+  Variant(T value) noexcept {  // NOLINT(google-explicit-constructor): a value is a variant
     if constexpr (std::is_same_v<T, bool>) {
       FType = varBoolean;
       FValue = value;
@@ -108,9 +117,8 @@ class XAN_EXPORT Variant {
   Variant(const Char* text);      // NOLINT(google-explicit-constructor)
   Variant(StringView text);       // NOLINT(google-explicit-constructor)
   Variant(String text) noexcept;  // NOLINT(google-explicit-constructor)
-  template <typename T>
-  requires(!std::is_same_v<std::remove_cv_t<T>, Char>) Variant(T*)
-  = delete;  // no C strings or other pointers
+  template <detail::NotCharType T>
+  Variant(T*) = delete;  // no C strings or other pointers
 
   // Null: the explicit "no value".
   static Variant Null() noexcept;
