@@ -65,6 +65,31 @@ concept NotCharType =
 // The arithmetic types a Variant is made from: numbers and bool, not characters.
 template <typename T>
 concept VariantNumber = std::is_arithmetic_v<T> && NotCharType<T>;
+
+// How a number is held: bool as bool, floating point as double, UInt64 as uint64_t, every other
+// integer as int64_t.
+template <typename T>
+using NumberStorage = std::conditional_t<
+    std::is_same_v<T, bool>, bool,
+    std::conditional_t<
+        std::is_floating_point_v<T>, double,
+        std::conditional_t<std::is_unsigned_v<T> && sizeof(T) == 8, uint64_t, int64_t>>>;
+
+// The type code of a number type, by kind, signedness and width.
+template <typename T>
+constexpr TVarType NumberTypeCode() noexcept {
+  if constexpr (std::is_same_v<T, bool>) {
+    return varBoolean;
+  } else if constexpr (std::is_floating_point_v<T>) {
+    return std::is_same_v<T, float> ? varSingle : varDouble;
+  } else if constexpr (std::is_signed_v<T>) {
+    constexpr TVarType codes[] = {varShortInt, varSmallint, 0, varInteger, 0, 0, 0, varInt64};
+    return codes[sizeof(T) - 1];
+  } else {
+    constexpr TVarType codes[] = {varByte, varWord, 0, varLongWord, 0, 0, 0, varUInt64};
+    return codes[sizeof(T) - 1];
+  }
+}
 }  // namespace detail
 
 // ================================================================================================
@@ -92,27 +117,10 @@ class XAN_EXPORT Variant {
   Variant() noexcept = default;
 
   template <detail::VariantNumber T>
-  Variant(T value) noexcept {  // NOLINT(google-explicit-constructor): a value is a variant
-    if constexpr (std::is_same_v<T, bool>) {
-      FType = varBoolean;
-      FValue = value;
-    } else if constexpr (std::is_floating_point_v<T>) {
-      FType = std::is_same_v<T, float> ? varSingle : varDouble;
-      FValue = static_cast<double>(value);
-    } else if constexpr (std::is_signed_v<T>) {
-      FType = sizeof(T) == 1   ? varShortInt
-              : sizeof(T) == 2 ? varSmallint
-              : sizeof(T) == 4 ? varInteger
-                               : varInt64;
-      FValue = static_cast<int64_t>(value);
-    } else if constexpr (sizeof(T) == 8) {
-      FType = varUInt64;
-      FValue = static_cast<uint64_t>(value);
-    } else {
-      FType = sizeof(T) == 1 ? varByte : sizeof(T) == 2 ? varWord : varLongWord;
-      FValue = static_cast<int64_t>(value);
-    }
-  }
+  Variant(T value) noexcept  // NOLINT(google-explicit-constructor): a value is a variant
+      : FType(detail::NumberTypeCode<T>()),
+        FValue(std::in_place_type<detail::NumberStorage<T>>,
+               static_cast<detail::NumberStorage<T>>(value)) {}
   // A UTF-16 string (varUString). A null pointer gives the empty string.
   Variant(const Char* text);      // NOLINT(google-explicit-constructor)
   Variant(StringView text);       // NOLINT(google-explicit-constructor)
