@@ -19,6 +19,9 @@ void Heading(std::string_view title) {
 int main() {
   tour::Foundation();
   tour::Numbers();
+  tour::Cpuid();
+  tour::Colours();
+  tour::Strings();
   tour::Conversions();
   return 0;
 }

@@ -14,6 +14,9 @@ void Heading(std::string_view title);
 
 void Foundation();
 void Numbers();
+void Cpuid();
+void Colours();
+void Strings();
 void Conversions();
 
 }  // namespace tour

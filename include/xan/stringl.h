@@ -4,3 +4,6 @@
 
 #include "xan/stringl/conversions.h"
 #include "xan/stringl/number_format.h"
+#include "xan/stringl/char_funcs.h"
+#include "xan/stringl/string_parse.h"
+#include "xan/stringl/string_search.h"

@@ -7,25 +7,22 @@
 #include <charconv>
 
 #include "xan/stringl/number_format.h"
+#include "xan_stringl/simple_case.h"
 
 namespace xan {
 
 namespace {
 
-// TODO(string functions): switch these to the unit's shared trimming and simple-case helpers.
+// StripLTBlanks without the copy, so that StrToTriState stays free of allocation.
 StringView StripBlanks(StringView s) noexcept {
   while (!s.empty() && s.front() == u' ') s.remove_prefix(1);
   while (!s.empty() && s.back() == u' ') s.remove_suffix(1);
   return s;
 }
 
-Char LowerAscii(Char c) noexcept {
-  return c >= u'A' && c <= u'Z' ? static_cast<Char>(c + 32) : c;
-}
-
 bool EqualIgnoringAsciiCase(StringView a, StringView b) noexcept {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](Char x, Char y) {
-           return LowerAscii(x) == LowerAscii(y);
+           return SimpleLower(x) == SimpleLower(y);
          });
 }
 
