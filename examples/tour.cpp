@@ -24,5 +24,6 @@ int main() {
   tour::Strings();
   tour::DataStructures();
   tour::Grep();
+  tour::Conversions();
   return 0;
 }

@@ -19,5 +19,6 @@ void Colours();
 void Strings();
 void DataStructures();
 void Grep();
+void Conversions();
 
 }  // namespace tour
