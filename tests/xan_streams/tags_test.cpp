@@ -212,6 +212,16 @@ TEST(ScanStreamForXMLTag, FindsTheNamedTagAmongOthers) {
   EXPECT_EQ(attributes, u"");
 }
 
+TEST(TagLists, CanBeWrittenInPlace) {
+  TStringStream s(u"<x/><b k=1/>");
+  String attributes;
+  String content;
+  EXPECT_EQ(ReadNextTagInStream(s, {u"b", u"x"}, attributes, content), 1);
+  int32_t index = 0;
+  EXPECT_EQ(ReadStreamUntilTagList(s, {u"a", u"b"}, index), u"");
+  EXPECT_EQ(index, 1);
+}
+
 TEST(ReadStreamUntilTagList, ReturnsTheTextBeforeTheFirstListedTag) {
   TStringStream s(u"Hello <i>you</i><br/>!<!-- <br> --> <BR class=x>end");
   const TTagList list = {u"br", u"/i"};

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 
 #include "xan/platform/export.h"
@@ -77,5 +78,23 @@ XAN_EXPORT bool ScanStreamForXMLTag(TStream& InStream, StringView TagName, Strin
 //   "Hello <i>you</i><br/>!" with (br, /i) => "Hello <i>you", TagIndex 1, then "" with 0
 XAN_EXPORT String ReadStreamUntilTagList(TStream& InStream, std::span<const String> TagList,
                                          int32_t& TagIndex);
+
+// The list forms above with the list written in place: ReadNextTagInStream(s, {u"item", u"b"},
+// ...).
+inline int32_t ReadNextTagInStream(TStream& InStream, std::initializer_list<String> TagList,
+                                   String& Attributes, String& Content) {
+  return ReadNextTagInStream(InStream, std::span<const String>(TagList.begin(), TagList.size()),
+                             Attributes, Content);
+}
+inline int32_t ReadNextTagInTextFile(TTextFile& InFile, std::initializer_list<String> TagList,
+                                     String& Attributes, String& Content) {
+  return ReadNextTagInTextFile(InFile, std::span<const String>(TagList.begin(), TagList.size()),
+                               Attributes, Content);
+}
+inline String ReadStreamUntilTagList(TStream& InStream, std::initializer_list<String> TagList,
+                                     int32_t& TagIndex) {
+  return ReadStreamUntilTagList(InStream, std::span<const String>(TagList.begin(), TagList.size()),
+                                TagIndex);
+}
 
 }  // namespace xan
