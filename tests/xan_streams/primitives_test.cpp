@@ -386,15 +386,22 @@ TEST(CountLinesInStream, CountsLineFeedsToTheEnd) {
 // ------------------------------------------------------------------------------------------------
 // ScanStreamDecimal
 
-struct TScan {
-  int32_t Value;
+// A scanner's result on a stream of Bytes, and the position it left the stream at.
+template <class T>
+struct TScanned {
+  T Value;
   int64_t Position;
 };
 
-TScan Decimal(std::string_view Bytes) {
+template <class F>
+auto Scan(std::string_view Bytes, F Scanner) {
   TStringStream s(Bytes);
-  const int32_t v = ScanStreamDecimal(s);
-  return {v, s.Position()};
+  const auto v = Scanner(s);
+  return TScanned<std::remove_const_t<decltype(v)>>{v, s.Position()};
+}
+
+TScanned<int32_t> Decimal(std::string_view Bytes) {
+  return Scan(Bytes, ScanStreamDecimal);
 }
 
 TEST(ScanStreamDecimal, SkipsBlanksAndLineEndsAndConsumesTheEndingByte) {
@@ -425,15 +432,8 @@ TEST(ScanStreamDecimal, WrapsAroundInSigned32BitArithmetic) {
 // ------------------------------------------------------------------------------------------------
 // ScanStreamFPNum
 
-struct TFP {
-  double Value;
-  int64_t Position;
-};
-
-TFP FP(std::string_view Bytes, bool AllowExp = true, int32_t DecPChar = 1) {
-  TStringStream s(Bytes);
-  const double v = ScanStreamFPNum(s, AllowExp, DecPChar);
-  return {v, s.Position()};
+TScanned<double> FP(std::string_view Bytes, bool AllowExp = true, int32_t DecPChar = 1) {
+  return Scan(Bytes, [&](TStream& s) { return ScanStreamFPNum(s, AllowExp, DecPChar); });
 }
 
 TEST(ScanStreamFPNum, ReadsTheDocumentedExamples) {
