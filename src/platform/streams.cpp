@@ -78,11 +78,12 @@ int64_t TStream::SeekTarget(int64_t Offset, TSeekOrigin Origin, int64_t Current,
   int64_t base = 0;
   if (Origin == soCurrent) base = Current;
   if (Origin == soEnd) base = Size;
-  int64_t target = 0;
-  if (__builtin_add_overflow(base, Offset, &target) || target < 0) {
+  constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
+  // base >= 0, so only a sum beyond the top can overflow.
+  if ((Offset > 0 && base > kMax - Offset) || base + Offset < 0) {
     throw EStreamError(u"Invalid stream position");
   }
-  return target;
+  return base + Offset;
 }
 
 // ================================================================================================
@@ -112,8 +113,8 @@ int64_t TMemoryStream::Read(void* Buffer, int64_t Count) {
 int64_t TMemoryStream::Write(const void* Buffer, int64_t Count) {
   FPos += DropReadWindow();
   if (Count <= 0) return 0;
-  int64_t end = 0;
-  if (__builtin_add_overflow(FPos, Count, &end)) return 0;
+  if (Count > std::numeric_limits<int64_t>::max() - FPos) return 0;
+  const int64_t end = FPos + Count;
   try {
     if (end > static_cast<int64_t>(FData.size())) FData.resize(static_cast<size_t>(end));
   } catch (const std::bad_alloc&) {
@@ -316,19 +317,17 @@ int64_t TFileStream::Write(const void* Buffer, int64_t Count) {
 }
 
 int64_t TFileStream::Seek(int64_t Offset, TSeekOrigin Origin) {
-  SyncPosition();
   const int64_t size = Origin == soEnd ? Size() : 0;
+  SyncPosition();
   FPos = SeekTarget(Offset, Origin, FPos, size);
   SetWindowAtPosition();
   return FPos;
 }
 
 int64_t TFileStream::Size() {
-  SyncPosition();
+  // The size does not depend on the position, so the read window stays as it is.
   const int64_t pending = FOutLen > 0 ? FBufStart + FOutLen : 0;
-  const int64_t size = std::max(host::FileSize(FHandle, FFileName), pending);
-  SetWindowAtPosition();
-  return size;
+  return std::max(host::FileSize(FHandle, FFileName), pending);
 }
 
 void TFileStream::SetSize(int64_t NewSize) {

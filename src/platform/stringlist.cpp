@@ -67,10 +67,13 @@ void TStringList::SetText(StringView Value) {
 }
 
 void TStringList::LoadFromStream(TStream& Source) {
-  const int64_t rest = Source.Size() - Source.Position();
-  std::string bytes(static_cast<size_t>(rest > 0 ? rest : 0), '\0');
-  const int64_t n = Source.Read(bytes.data(), static_cast<int64_t>(bytes.size()));
-  bytes.resize(static_cast<size_t>(n));
+  std::string bytes;
+  char block[65536];
+  for (;;) {
+    const int64_t n = Source.Read(block, sizeof block);
+    if (n <= 0) break;
+    bytes.append(block, static_cast<size_t>(n));
+  }
   SetText(AnsiToString(bytes));
 }
 

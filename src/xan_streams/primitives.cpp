@@ -281,6 +281,7 @@ String ReadStreamUntil(TStream& AStream, StringView SearchText, int32_t& ErrCode
 int32_t CountLinesInStream(TStream& AStream) {
   int64_t count = 0;
   auto countIn = [&count](const uint8_t* p, size_t n) {
+    if (n == 0) return;  // p may be null then
     const uint8_t* end = p + n;
     while ((p = static_cast<const uint8_t*>(std::memchr(p, kLF, static_cast<size_t>(end - p)))) !=
            nullptr) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <limits>
 #include <random>
 
 #include "temp_dir.h"
@@ -52,6 +53,7 @@ TEST(MemoryStream, SeekBeforeTheStartRaisesAndKeepsThePosition) {
   s.WriteBuffer("abc", 3);
   EXPECT_THROW(s.Seek(-4, soCurrent), EStreamError);
   EXPECT_THROW(s.SetPosition(-1), EStreamError);
+  EXPECT_THROW(s.Seek(std::numeric_limits<int64_t>::max(), soCurrent), EStreamError);
   EXPECT_EQ(s.Position(), 3);
 }
 

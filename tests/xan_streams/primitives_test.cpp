@@ -264,6 +264,21 @@ TEST(ReadLnStream, PairsNeedBothBytesInOneCall) {
   EXPECT_EQ(ReadLnStream(s, end, 0), u"a");
   EXPECT_EQ(ReadLnStream(s, end, 3), u"\rb");
   EXPECT_TRUE(end);
+  // Likewise the CR of a CR LF pair, taken by a mode-1 call.
+  TStringStream t("a\r\nb");
+  EXPECT_EQ(ReadLnStream(t, end, 1), u"a");
+  EXPECT_EQ(ReadLnStream(t, end, 4), u"\nb");
+  EXPECT_TRUE(end);
+}
+
+TEST(ReadLnStream, TheFirstByteOfAPairAtTheEndIsKept) {
+  for (const int32_t mode : {3, 4}) {
+    const std::string first = mode == 3 ? "\n" : "\r";
+    EXPECT_EQ(Lines("ab" + first, mode, 1),
+              (std::vector<TLine>{{u"ab" + BytesToString(first), true}}));
+  }
+  EXPECT_EQ(Lines("ab\r", 0, 1), (std::vector<TLine>{{u"ab\r", true}}));
+  EXPECT_EQ(Lines("ab\n", 1, 1), (std::vector<TLine>{{u"ab\n", true}}));
 }
 
 TEST(ReadLnStream, StripsAtMostTwoLineEndCharacters) {

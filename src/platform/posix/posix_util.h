@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "xan/platform/exceptions.h"
 #include "xan/platform/strings.h"
