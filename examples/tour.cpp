@@ -25,5 +25,6 @@ int main() {
   tour::DataStructures();
   tour::Grep();
   tour::Conversions();
+  tour::Streams();
   return 0;
 }

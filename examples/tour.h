@@ -20,5 +20,6 @@ void Strings();
 void DataStructures();
 void Grep();
 void Conversions();
+void Streams();
 
 }  // namespace tour
