@@ -464,12 +464,17 @@ TEST(ReadLnString, EndOfTextOnlyAfterReadingPastTheEnd) {
   ExpectLines(u"ab\r\n", 2, {{u"ab", 4, false}, {u"", 5, false}, {u"", 5, true}});
 }
 
-TEST(ReadLnString, PairsLookAtTheTextBeforeTheStart) {
-  // Starting on the LF of a CR LF pair: the LF is still "directly after a carriage return".
+TEST(ReadLnString, APairSplitBetweenTwoCallsEndsNothing) {
+  // The character before a pair's second one must have been read in the same call: starting on
+  // the LF of a CR LF pair, that LF is only dropped.
   int32_t pos = 4;
-  bool eot = true;
-  EXPECT_EQ(ReadLnString(u"ab\r\ncd", pos, eot, 4), u"");
-  EXPECT_EQ(pos, 5);
+  bool eot = false;
+  EXPECT_EQ(ReadLnString(u"ab\r\ncd", pos, eot, 4), u"cd");
+  EXPECT_EQ(pos, 7);
+  EXPECT_TRUE(eot);
+  pos = 4;
+  EXPECT_EQ(ReadLnString(u"ab\n\rcd\n\rx", pos, eot, 3), u"cd");
+  EXPECT_EQ(pos, 9);
   EXPECT_FALSE(eot);
   pos = -3;
   EXPECT_EQ(ReadLnString(u"ab\ncd", pos, eot, 0), u"ab");
