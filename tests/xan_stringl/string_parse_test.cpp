@@ -248,5 +248,61 @@ TEST(UUDecode, StopsAtAMalformedLine) {
   EXPECT_EQ(UUDecodeStr(u"#0V\u20ac%\n"), u"");
 }
 
+// ------------------------------------------------------------------------------------------------
+// Hostile input: random texts full of the characters the parsers react to. Besides running
+// clean under the sanitizers, each result must be a piece of the text where it says so.
+
+String RandomText(std::mt19937& rng, size_t len, StringView alphabet) {
+  String s;
+  for (size_t i = 0; i < len; ++i) s += alphabet[rng() % alphabet.size()];
+  return s;
+}
+
+TEST(Parsers, RandomTextsGiveResultsInsideTheText) {
+  std::mt19937 rng(99);
+  const std::vector<String> tags = {u"b", u"/b", u"", u"!--", u"?x"};
+  for (int round = 0; round < 3000; ++round) {
+    const String text = RandomText(rng, rng() % 30, u"<>/!-b? \"()[],\r\n`!#M\u0141");
+    const std::string what = ToUtf8(text);
+    const auto start = static_cast<int32_t>(rng() % 34) - 2;
+
+    String rest = text;
+    auto state = static_cast<TQuotedStrState>(rng() % 5);
+    const String name = ParseQuotedName(u'[', u']', rest, state);
+    ASSERT_LE(name.size() + rest.size(), text.size()) << what;
+    ASSERT_TRUE(StringView(text).ends_with(rest)) << what;
+
+    const String param = ExtractParam(text, static_cast<int32_t>(rng() % 4), u'(', u')', u",");
+    ASSERT_NE(text.find(param), String::npos) << what;
+
+    int32_t pos = start, pos2 = -1;
+    String tag;
+    bool found = false;
+    const int32_t index = DetectNextTagInString(text, pos, pos2, tags, tag, found);
+    ASSERT_EQ(found, index >= 0) << what;
+    if (found) {
+      ASSERT_TRUE(pos >= std::max(start, 1) && pos < pos2) << what;
+      ASSERT_EQ(tag, text.substr(pos - 1, pos2 - pos + 1)) << what;
+    } else {
+      ASSERT_EQ(pos, start) << what;
+    }
+
+    pos = start;
+    String content;
+    if (ReadNextTagInString(text, pos, tags, tag, content) >= 0) {
+      ASSERT_TRUE(pos > std::max(start, 1) && pos <= static_cast<int32_t>(text.size()) + 1) << what;
+      ASSERT_NE(text.find(tag + content), String::npos) << what;
+    }
+
+    int32_t line = -1, column = -1;
+    const bool inside = start >= 1 && start <= static_cast<int32_t>(text.size()) + 1;
+    ASSERT_EQ(TextLineCoords(text, start, line, column), inside) << what;
+    ASSERT_EQ(line > 0 && column > 0 && column <= start, inside) << what;
+
+    const String bytes = UUDecodeStr(text);
+    ASSERT_EQ(UUDecodeStr(UUEncodeStr(bytes)), bytes) << what;
+  }
+}
+
 }  // namespace
 }  // namespace xan
