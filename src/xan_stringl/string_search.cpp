@@ -247,7 +247,7 @@ TCSVDelimiters DetectCSVDelimiter(StringView text) {
   std::array<int64_t, CSVDELIMITERS.size()> counts{};
   for (Char c : text) {
     const TCSVDelimiters d = ResolveCSVDelimiter(c);
-    if (d != csvUnknown) ++counts[d];
+    if (d != csvUnknown || c == CSVDELIMITERS[csvUnknown]) ++counts[d];
   }
   TCSVDelimiters best = csvUnknown;
   for (size_t d = csvBlank; d < counts.size(); ++d) {

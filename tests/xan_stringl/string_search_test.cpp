@@ -209,7 +209,15 @@ TEST(DetectCSVDelimiter, MostFrequentCandidateEarlierOnTies) {
   EXPECT_EQ(DetectCSVDelimiter(u"a:b,c:d,e"), csvComma);  // comma comes before colon
   EXPECT_EQ(DetectCSVDelimiter(u"a\tb\tc d"), csvTab);
   EXPECT_EQ(DetectCSVDelimiter(u"x:y"), csvColon);
-  EXPECT_EQ(DetectCSVDelimiter(String(u"a\0\0\0b;c", 7)), csvSemicolon);  // code 0 is no candidate
+}
+
+TEST(DetectCSVDelimiter, CodeZeroIsTheFirstCandidate) {
+  // Code 0 stands for csvUnknown among the six candidates: where it occurs at least as often as
+  // every delimiter, the delimiter is unknown.
+  EXPECT_EQ(DetectCSVDelimiter(String(u"a\0\0\0b;c", 7)), csvUnknown);
+  EXPECT_EQ(DetectCSVDelimiter(String(u"a;b\0", 4)), csvUnknown);
+  EXPECT_EQ(DetectCSVDelimiter(String(u"a;b;\0", 5)), csvSemicolon);
+  EXPECT_EQ(DetectCSVDelimiter(String(u"\t\0\t", 3)), csvTab);
 }
 
 // ------------------------------------------------------------------------------------------------

@@ -108,10 +108,11 @@ XAN_EXPORT bool StringContains(StringView text, StringView charlist);
 //   ("abc", "//lc") => false   ("abC", "//lc") => true   ("a\u0141", "//lc") => true
 XAN_EXPORT bool StringContainsOtherThan(StringView text, StringView charlist);
 
-// The candidate of CSVDELIMITERS (blank, ";", ",", ":", tab) that occurs most often in text,
-// counted exactly; on equal counts the earlier one in that order wins; csvUnknown when none
-// occurs. Code 0 is not a candidate.
-//   "a;b;c,d" => csvSemicolon   "a b;c" => csvBlank   "abc" => csvUnknown
+// The candidate of CSVDELIMITERS (code 0, blank, ";", ",", ":", tab) that occurs most often in
+// text, counted exactly; on equal counts the earlier one in that order wins; csvUnknown when none
+// occurs. Code 0 is the candidate of csvUnknown: a text with at least as many characters of code
+// 0 as of every delimiter gives csvUnknown.
+//   "a;b;c,d" => csvSemicolon   "a b;c" => csvBlank   "abc" => csvUnknown   "a;b\0" => csvUnknown
 XAN_EXPORT TCSVDelimiters DetectCSVDelimiter(StringView text);
 
 // ================================================================================================
