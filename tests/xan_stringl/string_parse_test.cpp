@@ -39,6 +39,21 @@ TEST(ParseQuotedName, QuotedAndPlainNames) {
   ExpectRead(Parse(u'[', u']', u"a[b] c"), u"a[b]", u" c", vsEnd);  // quotes inside a plain name
 }
 
+TEST(ParseQuotedName, ControlCharactersBeforeANameAreSkippedLikeBlanks) {
+  // Names separated by tabs or line ends: each call must make progress, never report an empty
+  // complete name while consuming nothing.
+  ExpectRead(Parse(u'"', u'"', u"\tb c"), u"b", u" c", vsEnd);
+  ExpectRead(Parse(u'"', u'"', u"\r\n \"q\""), u"q", u"", vs1stQuote);
+  ExpectRead(Parse(u'"', u'"', u" \r\n"), u"", u"", vsStart);
+  String text = u"a\tb\nc";
+  String names;
+  for (int guard = 0; guard < 10 && !text.empty(); ++guard) {
+    TQuotedStrState state = vsStart;
+    names += ParseQuotedName(u'"', u'"', text, state) + u"|";
+  }
+  EXPECT_EQ(names, u"a|b|c|");
+}
+
 TEST(ParseQuotedName, TextRunningOutLeavesTheStateOpen) {
   ExpectRead(Parse(u'"', u'"', u"\"\""), u"", u"", vs1stQuote);
   ExpectRead(Parse(u'"', u'"', u"\"my fi"), u"my fi", u"", vsQuote);
