@@ -5,6 +5,8 @@
 
 #include <random>
 
+#include "random_text.h"
+
 namespace xan {
 namespace {
 
@@ -266,12 +268,6 @@ TEST(UUDecode, StopsAtAMalformedLine) {
 // ------------------------------------------------------------------------------------------------
 // Hostile input: random texts full of the characters the parsers react to. Besides running
 // clean under the sanitizers, each result must be a piece of the text where it says so.
-
-String RandomText(std::mt19937& rng, size_t len, StringView alphabet) {
-  String s;
-  for (size_t i = 0; i < len; ++i) s += alphabet[rng() % alphabet.size()];
-  return s;
-}
 
 TEST(Parsers, RandomTextsGiveResultsInsideTheText) {
   std::mt19937 rng(99);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <random>
 
+#include "random_text.h"
 #include "xan/platform/locale.h"
 #include "xan/stringl/number_format.h"
 #include "xan_stringl/text_search.h"
@@ -15,12 +16,6 @@ namespace {
 
 // ------------------------------------------------------------------------------------------------
 // The pattern finder under every search
-
-String RandomText(std::mt19937& rng, size_t len, StringView alphabet) {
-  String s;
-  for (size_t i = 0; i < len; ++i) s += alphabet[rng() % alphabet.size()];
-  return s;
-}
 
 TEST(TextSearcher, AgreesWithPlainSearchOnEveryStart) {
   std::mt19937 rng(7);
