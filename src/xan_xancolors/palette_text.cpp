@@ -70,7 +70,8 @@ bool ParsePaletteHeader(StringView line, int32_t& first, int32_t& last) noexcept
 
 bool ReadPaletteText(TColorArray& palette, int32_t first, int32_t last, bool adjustSize,
                      const TPaletteLineReader& readLine) {
-  if (adjustSize) palette.Resize(last);
+  // A damaged header must not make us allocate gigabytes; the palette is then too small.
+  if (adjustSize && last <= MaxPaletteFileColors) palette.Resize(last);
   bool result = false;
   if (palette.Size() >= last) {
     result = true;
