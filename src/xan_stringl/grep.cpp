@@ -3,15 +3,11 @@
 #include "xan/stringl/grep.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <limits>
 #include <string>
-#include <string_view>
-#include <system_error>
-#include <utility>
 
 #include "xan/platform/exceptions.h"
+#include "xan/platform/textfile.h"
 #include "xan/stringl/number_format.h"
 #include "xan/xanbase.h"
 
@@ -616,32 +612,6 @@ String TokenLine(const TGrepToken& t) {
   }
 }
 
-[[noreturn]] void ThrowFileError(StringView verb, StringView name, int err) {
-  if (err == 0) err = EIO;
-  String msg = u"Cannot ";
-  msg += verb;
-  msg += u" file \"";
-  msg += name;
-  msg += u"\": ";
-  msg += FromUtf8(std::generic_category().message(err));
-  throw EInOutError(std::move(msg), err);
-}
-
-// Creates (or overwrites) the file and writes bytes to it. Until the platform's file streams
-// take this over, the C library does the work; every failure, closing included, is reported.
-void WriteFileBytes(StringView name, std::string_view bytes) {
-  errno = 0;
-  std::FILE* f = std::fopen(ToUtf8(name).c_str(), "wb");
-  if (f == nullptr) ThrowFileError(u"create", name, errno);
-  errno = 0;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  const int writeErr = errno;
-  errno = 0;
-  const bool closed = std::fclose(f) == 0;
-  if (!written) ThrowFileError(u"write", name, writeErr);
-  if (!closed) ThrowFileError(u"write", name, errno);
-}
-
 }  // namespace
 
 // ================================================================================================
@@ -736,14 +706,10 @@ TGrepToken TGrep::GetRegExpToken(int32_t regix) const noexcept {
 }
 
 void TGrep::PrintRegExp(StringView FName) const {
-  String text;
-  for (int32_t k = 1; k <= FLengRegExp; ++k) {
-    text += TokenLine(FregExp[k]);
-    text += u"\r\n";
-  }
-  text += ErrorText(FError);
-  text += u"\r\n";
-  WriteFileBytes(FName, StringToAnsi(text));
+  TTextFile listing(FName, tfmRewrite);
+  for (int32_t k = 1; k <= FLengRegExp; ++k) listing.WriteLn(TokenLine(FregExp[k]));
+  listing.WriteLn(ErrorText(FError));
+  listing.Close();
 }
 
 }  // namespace xan
