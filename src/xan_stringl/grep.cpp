@@ -6,12 +6,16 @@
 #include <limits>
 #include <string>
 
+#include "platform/simple_text.h"
 #include "xan/platform/exceptions.h"
 #include "xan/platform/textfile.h"
 #include "xan/stringl/number_format.h"
 #include "xan/xanbase.h"
 
 namespace xan {
+
+using detail::SimpleLower;
+
 namespace {
 
 // ================================================================================================
@@ -55,10 +59,6 @@ constexpr int32_t MaxLiteral = 255;
 constexpr Char Member = u'*';
 constexpr Char NonMember = u' ';
 
-constexpr Char LowerAZ(Char c) noexcept {
-  return (c >= u'A' && c <= u'Z') ? static_cast<Char>(c + (u'a' - u'A')) : c;
-}
-
 // ================================================================================================
 // Compilation
 
@@ -71,7 +71,7 @@ class TPatternReader {
 
   bool Next(Char& c) noexcept {
     if (FPos >= FText.size()) return false;
-    c = FLower ? LowerAZ(FText[FPos]) : FText[FPos];
+    c = FLower ? SimpleLower(FText[FPos]) : FText[FPos];
     ++FPos;
     // An "\#" right after a backslash (as read so far) stays as it is.
     if (c == u'\\' && FPos < FText.size() && FText[FPos] == u'#' && FPrev != u'\\') {
@@ -418,7 +418,7 @@ class TMatcher {
  private:
   Char At(int32_t pos) const noexcept {
     const Char c = FText[pos - 1];
-    if constexpr (Fold) return LowerAZ(c);
+    if constexpr (Fold) return SimpleLower(c);
     return c;
   }
 
@@ -434,7 +434,7 @@ class TMatcher {
     const Char* s = FText + (pos - 1);
     for (int32_t j = 0; j < n; ++j) {
       Char c = s[j];
-      if constexpr (Fold) c = LowerAZ(c);
+      if constexpr (Fold) c = SimpleLower(c);
       if (c != t.Params[static_cast<size_t>(j + 1)]) return false;
     }
     return true;
@@ -525,7 +525,7 @@ class TMatcher {
     const int32_t last = FLen - t.NumChars + 1;  // the last position where it fits
     for (; q <= last; ++q) {
       Char c = FText[q - 1];
-      if constexpr (Fold) c = LowerAZ(c);
+      if constexpr (Fold) c = SimpleLower(c);
       if (c == first && Occurs(t, q)) return q;
     }
     return FLen + 2;

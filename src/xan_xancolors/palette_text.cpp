@@ -1,22 +1,16 @@
 // The palette text format: header and colour lines, written and read over line callbacks.
 #include "xan_xancolors/palette_text.h"
 
-#include <charconv>
 #include <string>
 #include <utility>
 
+#include "platform/simple_text.h"
 #include "xan/xancolors/color_models.h"
 #include "xan_xancolors/color_math.h"
 
 namespace xan::detail {
 
 namespace {
-
-String DecimalText(int32_t value) {
-  char buffer[16];
-  const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
-  return String(buffer, end);
-}
 
 bool IsSeparator(Char c) noexcept {
   return c == u' ' || c == u'\t';

@@ -1,0 +1,86 @@
+// Plain text helpers that every unit of the library shares: simple case ("A".."Z" and "a".."z"
+// only, whatever the locale), blanks trimmed off a view, and integers in decimal.
+#pragma once
+
+#include <algorithm>
+#include <charconv>
+#include <concepts>
+#include <string>
+#include <string_view>
+
+#include "xan/platform/strings.h"
+
+namespace xan::detail {
+
+// ------------------------------------------------------------------------------------------------
+// Simple case, on characters, on bytes of 8-bit text and on byte values held in an int
+
+//   'a' => 'A',  'Z' => 'Z',  u'\u00e9' => u'\u00e9',  -1 => -1
+template <class C>
+constexpr C SimpleUpper(C c) noexcept {
+  return c >= C('a') && c <= C('z') ? static_cast<C>(c - 32) : c;
+}
+
+//   'A' => 'a',  'z' => 'z',  u'\u00c9' => u'\u00c9'
+template <class C>
+constexpr C SimpleLower(C c) noexcept {
+  return c >= C('A') && c <= C('Z') ? static_cast<C>(c + 32) : c;
+}
+
+// The text with "A".."Z" lowered (raised by SimpleUpperText); all other characters stay.
+//   u"Ab\u00c9z" => u"ab\u00c9z"
+inline String SimpleLowerText(StringView Text) {
+  String out(Text);
+  for (Char& c : out) c = SimpleLower(c);
+  return out;
+}
+inline String SimpleUpperText(StringView Text) {
+  String out(Text);
+  for (Char& c : out) c = SimpleUpper(c);
+  return out;
+}
+inline std::string SimpleLowerText(std::string_view Bytes) {
+  std::string out(Bytes);
+  for (char& c : out) c = SimpleLower(c);
+  return out;
+}
+
+// True when both texts are equal once "A".."Z" are lowered in each.
+//   (u"TRUE", u"true") => true,  (u"\u00c9", u"\u00e9") => false
+constexpr bool SimpleSameText(StringView A, StringView B) noexcept {
+  return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](Char x, Char y) {
+           return SimpleLower(x) == SimpleLower(y);
+         });
+}
+
+// ------------------------------------------------------------------------------------------------
+// Blanks
+
+// The view without the blanks (code 32 only) at its start and end.
+//   u"  a b " => u"a b",  u"\ta " => u"\ta",  u"   " => u""
+constexpr StringView TrimBlanksView(StringView Text) noexcept {
+  while (!Text.empty() && Text.front() == u' ') Text.remove_prefix(1);
+  while (!Text.empty() && Text.back() == u' ') Text.remove_suffix(1);
+  return Text;
+}
+
+// ------------------------------------------------------------------------------------------------
+// Integers in decimal: "-" for negative values, no sign otherwise, no grouping, no locale
+
+//   0 => "0",  -42 => "-42",  INT64_MIN => "-9223372036854775808",  UINT64_MAX =>
+//   "18446744073709551615"
+template <std::integral I>
+void AppendDecimal(String& Out, I Value) {
+  char buffer[24];
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, Value).ptr;
+  Out.append(buffer, end);
+}
+
+template <std::integral I>
+String DecimalText(I Value) {
+  String out;
+  AppendDecimal(out, Value);
+  return out;
+}
+
+}  // namespace xan::detail
