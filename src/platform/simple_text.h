@@ -1,10 +1,12 @@
 // Plain text helpers that every unit of the library shares: simple case ("A".."Z" and "a".."z"
-// only, whatever the locale), blanks trimmed off a view, and integers in decimal.
+// only, whatever the locale), blanks trimmed off a view, and integers written and read in decimal.
 #pragma once
 
 #include <algorithm>
 #include <charconv>
 #include <concepts>
+#include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -81,6 +83,35 @@ String DecimalText(I Value) {
   String out;
   AppendDecimal(out, Value);
   return out;
+}
+
+// What ReadDecimal found.
+enum class TDecimalRead : uint8_t { NotANumber, Ok, OutOfRange };
+
+// Reads the whole of Text as an optional sign ("+" or "-") and one or more digits 0-9 into
+// Value, which is left unchanged unless the result is Ok. OutOfRange when the digits are fine
+// but the number does not fit in T.
+//   "42" => Ok 42,  "-0" => Ok 0,  "+7" => Ok 7,  "2147483648" as int32_t => OutOfRange,
+//   "" => NotANumber,  "-" => NotANumber,  " 1" => NotANumber,  "99999999999x" => NotANumber
+template <std::signed_integral T, class C>
+constexpr TDecimalRead ReadDecimal(std::basic_string_view<C> Text, T& Value) noexcept {
+  size_t i = 0;
+  const bool negative = !Text.empty() && Text[0] == C('-');
+  if (!Text.empty() && (negative || Text[0] == C('+'))) i = 1;
+  if (i == Text.size()) return TDecimalRead::NotANumber;
+  // The magnitude may reach one beyond the largest T, for the most negative one.
+  const uint64_t limit = static_cast<uint64_t>(std::numeric_limits<T>::max()) + (negative ? 1 : 0);
+  uint64_t magnitude = 0;
+  bool fits = true;
+  for (; i < Text.size(); ++i) {
+    if (Text[i] < C('0') || Text[i] > C('9')) return TDecimalRead::NotANumber;
+    const auto digit = static_cast<uint64_t>(Text[i] - C('0'));
+    if (magnitude > (limit - digit) / 10) fits = false;
+    if (fits) magnitude = magnitude * 10 + digit;
+  }
+  if (!fits) return TDecimalRead::OutOfRange;
+  Value = negative ? static_cast<T>(0 - magnitude) : static_cast<T>(magnitude);
+  return TDecimalRead::Ok;
 }
 
 }  // namespace xan::detail

@@ -13,7 +13,9 @@
 namespace xan {
 
 using detail::DecimalText;
+using detail::ReadDecimal;
 using detail::SimpleSameText;
+using detail::TDecimalRead;
 using detail::TrimBlanksView;
 
 namespace {
@@ -231,24 +233,9 @@ bool ParseNumber(StringView text, double& value) {
   return true;
 }
 
-enum class TIntParse { NotAnInteger, Ok, OutOfRange };
-
 // Reads the whole of `text` (blanks around it allowed) as [+-]digits into a 64-bit integer.
-TIntParse ParseInteger(StringView text, int64_t& value) {
-  text = TrimBlanksView(text);
-  std::string ascii;
-  size_t i = 0;
-  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-    if (text[i] == u'-') ascii += '-';
-    ++i;
-  }
-  if (i == text.size()) return TIntParse::NotAnInteger;
-  for (; i < text.size(); ++i) {
-    if (!IsDigit(text[i])) return TIntParse::NotAnInteger;
-    ascii += static_cast<char>(text[i]);
-  }
-  const auto r = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
-  return r.ec == std::errc() ? TIntParse::Ok : TIntParse::OutOfRange;
+TDecimalRead ParseInteger(StringView text, int64_t& value) noexcept {
+  return ReadDecimal(TrimBlanksView(text), value);
 }
 
 }  // namespace
@@ -513,11 +500,11 @@ int64_t Variant::AsInt64() const {
       const String text = AsString();
       int64_t v = 0;
       switch (ParseInteger(text, v)) {
-        case TIntParse::Ok:
+        case TDecimalRead::Ok:
           return v;
-        case TIntParse::OutOfRange:
+        case TDecimalRead::OutOfRange:
           OutOfRange(FType, u"Int64");
-        case TIntParse::NotAnInteger:
+        case TDecimalRead::NotANumber:
           break;
       }
       double d = 0;
