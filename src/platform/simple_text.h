@@ -1,5 +1,5 @@
 // Plain text helpers that every unit of the library shares: simple case ("A".."Z" and "a".."z"
-// only, whatever the locale), blanks trimmed off a view, and integers written and read in decimal.
+// only, whatever the locale), blanks trimmed off a view, integers in decimal and hexadecimal.
 #pragma once
 
 #include <algorithm>
@@ -84,6 +84,29 @@ String DecimalText(I Value) {
   AppendDecimal(out, Value);
   return out;
 }
+
+// ------------------------------------------------------------------------------------------------
+// Hexadecimal
+
+// The value of a hexadecimal digit 0-9, A-F or a-f; -1 for any other character.
+//   '7' => 7,  'b' => 11,  'F' => 15,  'g' => -1,  u'\uff10' => -1
+template <class C>
+constexpr int HexDigitValue(C c) noexcept {
+  if (c >= C('0') && c <= C('9')) return static_cast<int>(c - C('0'));
+  if (c >= C('A') && c <= C('F')) return static_cast<int>(c - C('A')) + 10;
+  if (c >= C('a') && c <= C('f')) return static_cast<int>(c - C('a')) + 10;
+  return -1;
+}
+
+// Appends Value as exactly 8 upper-case hexadecimal digits.
+//   0x00A5FF => "0000A5FF",  0xFFFFFFFF => "FFFFFFFF"
+inline void AppendHex8(String& Out, uint32_t Value) {
+  static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+  for (int shift = 28; shift >= 0; shift -= 4) Out += kDigits[(Value >> shift) & 0xFU];
+}
+
+// ------------------------------------------------------------------------------------------------
+// Reading decimal integers
 
 // What ReadDecimal found.
 enum class TDecimalRead : uint8_t { NotANumber, Ok, OutOfRange };

@@ -286,14 +286,12 @@ int32_t ScanHexNumber(StringView text, int32_t& pos) noexcept {
   while (p < len && text[p - 1] == u' ') ++p;
   uint32_t value = 0;
   while (p <= len) {
-    const Char c = detail::SimpleUpper(text[p - 1]);
+    const Char c = text[p - 1];
+    const int digit = detail::HexDigitValue(c);
     if (c == u'$' && p == 1) {
       ++p;
-    } else if (c >= u'0' && c <= u'9') {
-      value = value * 16 + (c - u'0');
-      ++p;
-    } else if (c >= u'A' && c <= u'F') {
-      value = value * 16 + (c - u'A' + 10);
+    } else if (digit >= 0) {
+      value = value * 16 + static_cast<uint32_t>(digit);
       ++p;
     } else {
       break;

@@ -1,9 +1,10 @@
-// The plain text helpers shared by the units: simple case over every character and byte, blank
-// trimming, and integers written and read in decimal at the limits of each width.
+// The plain text helpers shared by the units: simple case and hexadecimal digits over every
+// character, blank trimming, and integers written and read at the limits of each width.
 #include "platform/simple_text.h"
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cstdint>
 #include <limits>
 #include <random>
@@ -69,6 +70,31 @@ TEST(SimpleText, WritesIntegersOfEveryWidth) {
   String s = u"x=";
   AppendDecimal(s, -7);
   EXPECT_EQ(s, u"x=-7");
+}
+
+TEST(SimpleText, HexDigitsBothWays) {
+  constexpr std::string_view kDigits = "0123456789abcdef";
+  for (uint32_t code = 0; code <= 0xFFFF; ++code) {
+    const char ascii = code < 128 ? static_cast<char>(SimpleLower(code)) : '\0';
+    const size_t at = ascii != '\0' ? kDigits.find(ascii) : std::string_view::npos;
+    ASSERT_EQ(HexDigitValue(static_cast<Char>(code)),
+              at == std::string_view::npos ? -1 : static_cast<int>(at))
+        << code;
+  }
+  EXPECT_EQ(HexDigitValue('F'), 15);
+  EXPECT_EQ(HexDigitValue(static_cast<char>(0xC6)), -1);
+
+  std::mt19937 random(16);
+  for (int i = 0; i < 2000; ++i) {
+    const uint32_t v = i < 2 ? (i == 0 ? 0U : 0xFFFFFFFFU) : static_cast<uint32_t>(random());
+    char buffer[9];
+    const auto end = std::to_chars(buffer, buffer + 8, v, 16).ptr;
+    std::string expected(static_cast<size_t>(8 - (end - buffer)), '0');
+    for (const char* c = buffer; c != end; ++c) expected += SimpleUpper(*c);
+    String out = u"#";
+    AppendHex8(out, v);
+    ASSERT_EQ(ToUtf8(out), "#" + expected) << v;
+  }
 }
 
 template <class T>
