@@ -41,5 +41,6 @@ void tour::Colours() {
             << loaded.Size() << ", entry 5 " << ToUtf8(ColorToHexStr(loaded.GetColorElem(5)))
             << "\n";
   std::filesystem::remove(file);
-  std::cout << "  LoadFromFile of a missing file => " << loaded.LoadFromFile(name, true) << "\n";
+  std::cout << "  LoadFromFile of a missing file => " << loaded.LoadFromFile(name, true) << "\n"
+            << std::noboolalpha;
 }
