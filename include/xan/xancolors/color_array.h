@@ -1,5 +1,5 @@
 // TColorArray: a resizable palette component that maps positions 1..Size to colours, filled from
-// key colours by interpolation, transformed, searched, copied, backed up and restored.
+// key colours by interpolation, transformed, searched, copied, backed up, and kept in text files.
 #pragma once
 
 #include <cstdint>
