@@ -3,3 +3,4 @@
 #pragma once
 
 #include "xan/stringl.h"
+#include "xan/dstruct/stringarray.h"

@@ -1,0 +1,59 @@
+// Comparison keys of TStringArray cells: ANSI bytes compared in the order of their UTF-16 code
+// units, with or without lower-casing A-Z, without converting whole cells.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "xan/platform/strings.h"
+
+namespace xan::stringarray_detail {
+
+// Per ANSI byte: its UTF-16 code unit (Code) and the code unit of its lower-cased form
+// (LowerCode, A-Z only), and the byte lower-cased (LowerByte). The ANSI mapping is one to one,
+// so comparing Code values compares the cells' texts by code units.
+struct TKeyTables {
+  std::array<uint16_t, 256> Code;
+  std::array<uint16_t, 256> LowerCode;
+  std::array<uint8_t, 256> LowerByte;
+};
+
+const TKeyTables& KeyTables() noexcept;
+
+// A-Z to a-z, everything else as it is.
+constexpr uint8_t LowerAsciiByte(uint8_t b) noexcept {
+  return b >= 'A' && b <= 'Z' ? static_cast<uint8_t>(b + 32) : b;
+}
+constexpr Char LowerAsciiChar(Char c) noexcept {
+  return c >= u'A' && c <= u'Z' ? static_cast<Char>(c + 32) : c;
+}
+
+// Three-way comparison of two cells through a code table (Code or LowerCode).
+inline int CompareCells(std::string_view a, std::string_view b,
+                        const std::array<uint16_t, 256>& code) noexcept {
+  const size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (size_t i = 0; i < n; ++i) {
+    const auto x = static_cast<uint8_t>(a[i]);
+    const auto y = static_cast<uint8_t>(b[i]);
+    if (x == y) continue;
+    const uint16_t cx = code[x];
+    const uint16_t cy = code[y];
+    if (cx != cy) return cx < cy ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+// Three-way comparison of a text (already lower-cased when the table is LowerCode) with a cell.
+inline int CompareTextWithCell(StringView text, std::string_view cell,
+                               const std::array<uint16_t, 256>& code) noexcept {
+  const size_t n = text.size() < cell.size() ? text.size() : cell.size();
+  for (size_t i = 0; i < n; ++i) {
+    const Char x = text[i];
+    const uint16_t y = code[static_cast<uint8_t>(cell[i])];
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return text.size() == cell.size() ? 0 : (text.size() < cell.size() ? -1 : 1);
+}
+
+}  // namespace xan::stringarray_detail
