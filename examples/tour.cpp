@@ -19,5 +19,6 @@ void Heading(std::string_view title) {
 int main() {
   tour::Foundation();
   tour::Numbers();
+  tour::StringTable();
   return 0;
 }

@@ -14,5 +14,6 @@ void Heading(std::string_view title);
 
 void Foundation();
 void Numbers();
+void StringTable();
 
 }  // namespace tour

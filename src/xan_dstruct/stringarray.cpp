@@ -129,6 +129,13 @@ const TKeyTables& KeyTables() noexcept {
       t.LowerByte[b] = LowerAsciiByte(byte);
       t.LowerCode[b] = AnsiToChar(t.LowerByte[b]);
     }
+    for (int b = 0; b < 256; ++b) {
+      int rank = 0;  // the number of distinct lower-cased codes below this one
+      for (int o = 0; o < 256; ++o) {
+        if (t.LowerCode[o] < t.LowerCode[b] && t.LowerByte[o] == o) ++rank;
+      }
+      t.LowerRank[b] = static_cast<uint8_t>(rank);
+    }
     return t;
   }();
   return tables;

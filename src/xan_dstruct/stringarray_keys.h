@@ -11,12 +11,15 @@
 namespace xan::stringarray_detail {
 
 // Per ANSI byte: its UTF-16 code unit (Code) and the code unit of its lower-cased form
-// (LowerCode, A-Z only), and the byte lower-cased (LowerByte). The ANSI mapping is one to one,
-// so comparing Code values compares the cells' texts by code units.
+// (LowerCode, A-Z only), the byte lower-cased (LowerByte), and the rank of LowerCode among all
+// lower-cased codes (LowerRank: 0 for byte 0, fits a byte since A-Z share the ranks of a-z).
+// The ANSI mapping is one to one, so comparing Code values compares the cells' texts by code
+// units, and comparing LowerRank values compares them lower-cased.
 struct TKeyTables {
   std::array<uint16_t, 256> Code;
   std::array<uint16_t, 256> LowerCode;
   std::array<uint8_t, 256> LowerByte;
+  std::array<uint8_t, 256> LowerRank;
 };
 
 const TKeyTables& KeyTables() noexcept;
@@ -54,6 +57,17 @@ inline int CompareTextWithCell(StringView text, std::string_view cell,
     if (x != y) return x < y ? -1 : 1;
   }
   return text.size() == cell.size() ? 0 : (text.size() < cell.size() ? -1 : 1);
+}
+
+// The first 8 characters of a cell as lower-cased ranks, big-endian, padded with rank 0. Keys
+// that differ order their cells as CompareCells(LowerCode) does; equal keys decide nothing.
+inline uint64_t LowerPrefixKey(std::string_view cell,
+                               const std::array<uint8_t, 256>& rank) noexcept {
+  uint64_t key = 0;
+  const size_t n = cell.size() < 8 ? cell.size() : 8;
+  for (size_t i = 0; i < n; ++i)
+    key |= uint64_t{rank[static_cast<uint8_t>(cell[i])]} << (56 - 8 * i);
+  return key;
 }
 
 }  // namespace xan::stringarray_detail

@@ -14,6 +14,7 @@ using stringarray_detail::CompareTextWithCell;
 using stringarray_detail::KeyTables;
 using stringarray_detail::LowerAsciiByte;
 using stringarray_detail::LowerAsciiChar;
+using stringarray_detail::LowerPrefixKey;
 
 namespace {
 
@@ -119,14 +120,60 @@ void TStringArray::BeforeSortExchange(StringView InString, String& OutString) {
   if (FOnBefSortExc) FOnBefSortExc(this, InString, OutString);
 }
 
-String TStringArray::SortKey(int32_t col, int32_t p) {
-  // The table is checked again at every key: the hook may have changed it.
-  String in;
-  if (ValidCol(col) && p >= 1 && p <= FNRow) in = AnsiToString(RefBytes(Ref(col, p)));
-  String key;
+void TStringArray::SortKey(int32_t col, int32_t p, String& in, String& key) {
+  // The table is checked again at every key: the hook may have changed it. The two texts keep
+  // their buffers from one comparison to the next.
+  in.clear();
+  if (ValidCol(col) && p >= 1 && p <= FNRow) {
+    const auto& code = KeyTables().Code;
+    for (const char b : RefBytes(Ref(col, p))) in.push_back(code[static_cast<uint8_t>(b)]);
+  }
   BeforeSortExchange(in, key);
   LowerAscii(key);
-  return key;
+}
+
+std::vector<uint32_t> TStringArray::RankKeys(int32_t Col, int32_t ColSec) const noexcept {
+  const auto n = static_cast<size_t>(FNRow);
+  const uint32_t* keys = ValidCol(Col) ? FPoiArray[static_cast<size_t>(Col)].data() : nullptr;
+  const uint32_t* keys2 =
+      ColSec > 0 && ValidCol(ColSec) ? FPoiArray[static_cast<size_t>(ColSec)].data() : nullptr;
+  const auto& tables = KeyTables();
+  struct TEntry {
+    uint64_t prefix;  // LowerPrefixKey of the key cell
+    uint32_t row;     // 0-based stored row
+    uint32_t visible;
+  };
+  std::vector<TEntry> order;
+  std::vector<uint32_t> rank;
+  try {
+    order.resize(n);
+    rank.resize(n);
+  } catch (const std::bad_alloc&) {
+    return {};
+  }
+  for (size_t i = 0; i < n; ++i) {
+    const auto row = static_cast<uint32_t>(FSortIx[i] - 1);
+    const uint64_t prefix = keys ? LowerPrefixKey(RefBytes(keys[row]), tables.LowerRank) : 0;
+    order[i] = {prefix, row, static_cast<uint32_t>(i)};
+  }
+  // The comparison of the sort: the key column, then on equal keys the secondary column.
+  const auto compare = [&](const TEntry& x, const TEntry& y) {
+    if (x.prefix != y.prefix) return x.prefix < y.prefix ? -1 : 1;
+    int cmp = 0;
+    if (keys) cmp = CompareCells(RefBytes(keys[x.row]), RefBytes(keys[y.row]), tables.LowerCode);
+    if (cmp == 0 && keys2) {
+      cmp = CompareCells(RefBytes(keys2[x.row]), RefBytes(keys2[y.row]), tables.LowerCode);
+    }
+    return cmp;
+  };
+  std::sort(order.begin(), order.end(),
+            [&](const TEntry& x, const TEntry& y) { return compare(x, y) < 0; });
+  uint32_t r = 0;
+  for (size_t k = 0; k < n; ++k) {
+    if (k > 0 && compare(order[k - 1], order[k]) != 0) ++r;
+    rank[order[k].visible] = r;
+  }
+  return rank;
 }
 
 void TStringArray::Sort(int32_t Col, int32_t ColSec, bool Ascending) {
@@ -134,48 +181,57 @@ void TStringArray::Sort(int32_t Col, int32_t ColSec, bool Ascending) {
   const int32_t n = FNRow;
   const int64_t total = CombSortWork(n);
   if (n > 1) {
-    const auto& code = KeyTables().LowerCode;
-    const bool useSecondary = ColSec > 0;
     int64_t gap = n;
     int64_t counter = 0;
     bool exchanged = false;
+    // Without the hook the rows' keys are ranked once (equal keys, equal rank) and the ranks
+    // travel with the sort order, so the comb sort compares two sequential arrays of integers and
+    // takes exactly the decisions the cells themselves would give it.
+    std::vector<uint32_t> rank;
+    bool ranked = false;
+    String inA, keyA, inB, keyB;  // texts and keys of the hook's comparisons
+    const auto exchange = [&](int64_t i) {
+      std::swap(FSortIx[static_cast<size_t>(i)], FSortIx[static_cast<size_t>(i + gap)]);
+      if (!rank.empty())
+        std::swap(rank[static_cast<size_t>(i)], rank[static_cast<size_t>(i + gap)]);
+      exchanged = true;
+    };
     do {
       gap = ShrinkGap(gap);
       exchanged = false;
-      if (!FOnBefSortExc) {
-        // Cells compared where they lie in the pool: no conversion, no allocation.
-        const uint32_t* keys = ValidCol(Col) ? FPoiArray[static_cast<size_t>(Col)].data() : nullptr;
-        const uint32_t* keys2 = useSecondary && ValidCol(ColSec)
-                                    ? FPoiArray[static_cast<size_t>(ColSec)].data()
-                                    : nullptr;
-        int32_t* ix = FSortIx.data();
+      if (!FOnBefSortExc && !ranked) {
+        rank = RankKeys(Col, ColSec);
+        ranked = true;
+      }
+      if (!FOnBefSortExc && !rank.empty()) {
         for (int64_t i = 0; i + gap < n; ++i) {
           ++counter;
-          const int32_t a = ix[i] - 1;
-          const int32_t b = ix[i + gap] - 1;
-          int cmp = keys ? CompareCells(RefBytes(keys[a]), RefBytes(keys[b]), code) : 0;
-          if (cmp == 0 && keys2) cmp = CompareCells(RefBytes(keys2[a]), RefBytes(keys2[b]), code);
-          if (Ascending ? cmp > 0 : cmp < 0) {
-            std::swap(ix[i], ix[i + gap]);
-            exchanged = true;
-          }
+          const uint32_t a = rank[static_cast<size_t>(i)];
+          const uint32_t b = rank[static_cast<size_t>(i + gap)];
+          if (Ascending ? a > b : a < b) exchange(i);
         }
       } else {
+        // With the hook (or without memory for the ranks): keys made at every comparison.
+        rank.clear();
+        ranked = FOnBefSortExc == nullptr;
         for (int64_t i = 0; i + gap < n && FNRow == n; ++i) {
           ++counter;
           const int32_t a = FSortIx[static_cast<size_t>(i)];
           const int32_t b = FSortIx[static_cast<size_t>(i + gap)];
-          int cmp = SortKey(Col, a).compare(SortKey(Col, b));
-          if (cmp == 0 && useSecondary) cmp = SortKey(ColSec, a).compare(SortKey(ColSec, b));
-          if ((Ascending ? cmp > 0 : cmp < 0) && FNRow == n) {
-            std::swap(FSortIx[static_cast<size_t>(i)], FSortIx[static_cast<size_t>(i + gap)]);
-            exchanged = true;
+          SortKey(Col, a, inA, keyA);
+          SortKey(Col, b, inB, keyB);
+          int cmp = keyA.compare(keyB);
+          if (cmp == 0 && ColSec > 0) {
+            SortKey(ColSec, a, inA, keyA);
+            SortKey(ColSec, b, inB, keyB);
+            cmp = keyA.compare(keyB);
           }
+          if ((Ascending ? cmp > 0 : cmp < 0) && FNRow == n) exchange(i);
         }
       }
       if (FOnPercentDone) FOnPercentDone(this, Percent(counter, total));
-      // A callback that changed the number of rows ends the sort: the index it was working on
-      // is gone.
+      // A callback that changed the number of rows ends the sort: the order it was working on
+      // is gone. One that changed cells or the order leaves an unspecified order.
     } while ((gap > 1 || exchanged) && FNRow == n);
     Changed();
   }

@@ -373,9 +373,12 @@ class XAN_EXPORT TStringArray : public TComponent {
   // The numeric reading shared by GetAsNumber and GetAsInteger.
   double ReadNumber(int32_t c, int32_t r) const;
 
-  // The sort key of column col, stored row p, through BeforeSortExchange and lower-cased; empty
-  // when the column or row is out of range.
-  String SortKey(int32_t col, int32_t p);
+  // The sort key of column col, stored row p: its text (in) passed through BeforeSortExchange
+  // into key and lower-cased; the text is empty when the column or row is out of range.
+  void SortKey(int32_t col, int32_t p, String& in, String& key);
+  // Per visible row, the rank of its keys (column Col, then ColSec when above 0) in ascending
+  // order, equal keys sharing a rank; empty when the working arrays cannot be allocated.
+  std::vector<uint32_t> RankKeys(int32_t Col, int32_t ColSec) const noexcept;
 
   int32_t FNCol;
   int32_t FNRow;
