@@ -19,6 +19,10 @@ void Heading(std::string_view title) {
 int main() {
   tour::Foundation();
   tour::Numbers();
+  tour::Cpuid();
+  tour::Colours();
+  tour::Strings();
+  tour::DataStructures();
   tour::StringTable();
   return 0;
 }

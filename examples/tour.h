@@ -14,6 +14,10 @@ void Heading(std::string_view title);
 
 void Foundation();
 void Numbers();
+void Cpuid();
+void Colours();
+void Strings();
+void DataStructures();
 void StringTable();
 
 }  // namespace tour

@@ -3,4 +3,9 @@
 #pragma once
 
 #include "xan/stringl.h"
+#include "xan/dstruct/bitfield.h"
+#include "xan/dstruct/combinatorics.h"
+#include "xan/dstruct/fifo.h"
+#include "xan/dstruct/rlencoder.h"
+#include "xan/dstruct/stringaccu.h"
 #include "xan/dstruct/stringarray.h"

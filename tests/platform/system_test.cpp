@@ -1,0 +1,114 @@
+// The host's kernel queries: processor count, the monotonic tick count and the priority raise
+// with its restoration.
+#include "xan/platform/system.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#if defined(__unix__) || defined(__APPLE__)
+#include <pthread.h>
+#include <sched.h>
+#include <sys/resource.h>
+#endif
+
+namespace xan {
+namespace {
+
+TEST(System, ProcessorCountIsTheOnlineCount) {
+  EXPECT_GE(ProcessorCount(), 1);
+  if (const unsigned n = std::thread::hardware_concurrency(); n > 0) {
+    EXPECT_EQ(ProcessorCount(), static_cast<int32_t>(n));
+  }
+}
+
+TEST(System, TickCountFollowsTheSteadyClockInMilliseconds) {
+  const auto c0 = std::chrono::steady_clock::now();
+  const uint64_t t0 = TickCount();
+  std::this_thread::sleep_for(std::chrono::milliseconds(60));
+  const uint64_t t1 = TickCount();
+  const auto c1 = std::chrono::steady_clock::now();
+  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(c1 - c0).count();
+  EXPECT_GE(t1 - t0, 59U);
+  EXPECT_LE(t1 - t0, static_cast<uint64_t>(elapsed) + 1);
+  for (uint64_t last = TickCount(), i = 0; i < 100000; ++i) {
+    const uint64_t now = TickCount();
+    ASSERT_GE(now, last);
+    last = now;
+  }
+}
+
+TEST(System, TickCountChangesByOne) {
+  // Busy-waiting for a change sees the count step by a single millisecond most of the time.
+  int ones = 0;
+  for (int i = 0; i < 20; ++i) {
+    const uint64_t t0 = TickCount();
+    uint64_t t1 = t0;
+    while (t1 == t0) t1 = TickCount();
+    ones += t1 - t0 == 1;
+  }
+  EXPECT_GE(ones, 10);
+}
+
+#if defined(__unix__) || defined(__APPLE__)
+
+struct Scheduling {
+  int nice = 0;
+  int policy = 0;
+  int priority = 0;
+  friend bool operator==(const Scheduling&, const Scheduling&) = default;
+};
+
+Scheduling Current() {
+  Scheduling s;
+  s.nice = getpriority(PRIO_PROCESS, 0);
+  sched_param param{};
+  pthread_getschedparam(pthread_self(), &s.policy, &param);
+  s.priority = param.sched_priority;
+  return s;
+}
+
+TEST(RaisedPriority, RaisesWhatTheHostAllowsAndRestoresIt) {
+  const Scheduling before = Current();
+  {
+    const TRaisedPriority raised;
+    const Scheduling during = Current();
+    if (raised.ProcessRaised()) {
+      EXPECT_LT(during.nice, before.nice);
+    } else {
+      EXPECT_EQ(during.nice, before.nice);
+    }
+    if (raised.ThreadRaised()) {
+      EXPECT_EQ(during.policy, SCHED_FIFO);
+      EXPECT_GT(during.priority, 0);
+    } else {
+      EXPECT_EQ(during.policy, before.policy);
+      EXPECT_EQ(during.priority, before.priority);
+    }
+    std::printf("process raised: %d, thread raised: %d\n", raised.ProcessRaised(),
+                raised.ThreadRaised());
+  }
+  EXPECT_EQ(Current(), before);
+}
+
+TEST(RaisedPriority, NestedRaisesUnwindInOrder) {
+  const Scheduling before = Current();
+  {
+    const TRaisedPriority outer;
+    const Scheduling raised = Current();
+    {
+      // Nothing is higher than what the outer raise reached: the inner one leaves it alone.
+      const TRaisedPriority inner;
+      EXPECT_FALSE(outer.ThreadRaised() && inner.ThreadRaised());
+      EXPECT_FALSE(raised.nice == -20 && inner.ProcessRaised());
+    }
+    EXPECT_EQ(Current(), raised);
+  }
+  EXPECT_EQ(Current(), before);
+}
+
+#endif
+
+}  // namespace
+}  // namespace xan
