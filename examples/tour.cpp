@@ -23,6 +23,7 @@ int main() {
   tour::Colours();
   tour::Strings();
   tour::DataStructures();
+  tour::Grep();
   tour::StringTable();
   return 0;
 }

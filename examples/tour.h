@@ -18,6 +18,7 @@ void Cpuid();
 void Colours();
 void Strings();
 void DataStructures();
+void Grep();
 void StringTable();
 
 }  // namespace tour
