@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "xan_dstruct/component_support.h"
 #include "xan_dstruct/stringarray_keys.h"
 
 namespace xan {
@@ -212,11 +213,7 @@ void TStringArray::Assign(const TPersistent& Source) {
 }
 
 void TStringArray::AssignTo(TPersistent& Dest) const {
-  if (auto* dest = dynamic_cast<TStringArray*>(&Dest)) {
-    dest->Assign(*this);
-    return;
-  }
-  TPersistent::AssignTo(Dest);
+  detail::AssignToSameClass(*this, Dest);
 }
 
 void TStringArray::TakeContent(TStringArray& Other) noexcept {
