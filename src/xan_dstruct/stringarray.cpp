@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "xan_dstruct/component_support.h"
-#include "xan_dstruct/stringarray_keys.h"
+#include "xan_dstruct/stringarray_internal.h"
 
 namespace xan {
 
@@ -38,12 +38,6 @@ void ShrinkIfLoose(V& v) noexcept {
     v.shrink_to_fit();
   } catch (...) {  // NOLINT(bugprone-empty-catch): keeping the larger buffer is fine
   }
-}
-
-String Decimal(int32_t v) {
-  char buf[16];
-  const auto end = std::to_chars(buf, buf + sizeof buf, v).ptr;
-  return AnsiToString(std::string_view(buf, static_cast<size_t>(end - buf)));
 }
 
 bool IsDigit(char c) noexcept {
@@ -621,8 +615,9 @@ double TStringArray::ReadNumber(int32_t c, int32_t r) const {
                     cell.begin() + static_cast<ptrdiff_t>(e), text, ',', '.');
   double value = 0;
   if (ParseDecimal(std::string_view(text, e - b), value)) return value;
-  throw EXANDStructError(u"Class TStringArray: invalid numeric string: [" + Decimal(c) + u"," +
-                         Decimal(r) + u"]: " + AnsiToString(cell));
+  throw EXANDStructError(u"Class TStringArray: invalid numeric string: [" +
+                         stringarray_detail::DecimalText(c) + u"," +
+                         stringarray_detail::DecimalText(r) + u"]: " + AnsiToString(cell));
 }
 
 double TStringArray::GetAsNumber(int32_t c, int32_t r) const {

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "xan/dstruct/stringarray.h"
-#include "xan_dstruct/stringarray_keys.h"
+#include "xan_dstruct/stringarray_internal.h"
 
 namespace xan {
 

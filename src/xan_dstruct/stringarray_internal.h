@@ -1,8 +1,9 @@
-// Comparison keys of TStringArray cells: ANSI bytes compared in the order of their UTF-16 code
-// units, with or without lower-casing A-Z, without converting whole cells.
+// Helpers shared by the sources of TStringArray: comparison keys of cells (ANSI bytes compared in
+// the order of their UTF-16 code units, with or without lower-casing A-Z) and decimal numbers.
 #pragma once
 
 #include <array>
+#include <charconv>
 #include <cstdint>
 #include <string_view>
 
@@ -68,6 +69,13 @@ inline uint64_t LowerPrefixKey(std::string_view cell,
   for (size_t i = 0; i < n; ++i)
     key |= uint64_t{rank[static_cast<uint8_t>(cell[i])]} << (56 - 8 * i);
   return key;
+}
+
+// A number in decimal: -12 => u"-12".
+inline String DecimalText(int64_t v) {
+  char buf[24];
+  const auto end = std::to_chars(buf, buf + sizeof buf, v).ptr;
+  return String(buf, end);
 }
 
 }  // namespace xan::stringarray_detail
