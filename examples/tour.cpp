@@ -24,6 +24,8 @@ int main() {
   tour::Strings();
   tour::DataStructures();
   tour::Grep();
+  tour::Conversions();
+  tour::Streams();
   tour::StringTable();
   return 0;
 }

@@ -19,6 +19,8 @@ void Colours();
 void Strings();
 void DataStructures();
 void Grep();
+void Conversions();
+void Streams();
 void StringTable();
 
 }  // namespace tour

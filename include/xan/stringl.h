@@ -3,6 +3,7 @@
 #pragma once
 
 #include "xan/stringl/grep.h"
+#include "xan/stringl/conversions.h"
 #include "xan/stringl/number_format.h"
 #include "xan/stringl/char_funcs.h"
 #include "xan/stringl/string_parse.h"
