@@ -4,11 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <initializer_list>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "xan/platform/exceptions.h"
+#include "xan/platform/textfile.h"
 
 namespace xan {
 namespace {
@@ -996,6 +1000,164 @@ TEST(StringArrayAssign, OwnerDeletesTheTable) {
   t->SetName(u"Table1");
   EXPECT_EQ(owner.ComponentCount(), 1);
   EXPECT_EQ(owner.Components(0), t);
+}
+
+// ================================================================================================
+// XML-like persistence
+
+// A temporary directory that is removed with everything in it.
+class StringArrayXml : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("xan_stringarray_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  String Path(const char* name) const { return FromUtf8((dir_ / name).string()); }
+  std::string Bytes(const char* name) const {
+    std::ifstream in(dir_ / name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  void Write(const char* name, std::string_view bytes) const {
+    std::ofstream out(dir_ / name, std::ios::binary);
+    out << bytes;
+  }
+
+ private:
+  std::filesystem::path dir_;
+};
+
+TEST_F(StringArrayXml, WritesTheDocumentedElement) {
+  TStringArray t;
+  ASSERT_TRUE(t.Resize(2, 3));
+  t.SetString(0, 1, u"head");
+  t.SetString(2, 1, u"a<b & c>\td");
+  t.SetString(1, 3, u" \u00e9\u20ac ");
+  t.SetRowAttrib(3, 7);
+  t.SetColAttrib(2, 200);
+  t.SaveAsXMLFile(Path("t.xml"), u"Table 1");
+  EXPECT_EQ(Bytes("t.xml"),
+            "<?xml version=\"1.0\"?>\r\n"
+            "\r\n"
+            "<!-- TStringArray / XAN Component Suite -->\r\n"
+            "<stringarray sig=\"XANDUroze\" vers=\"1.0\" id=\"Table 1\">\r\n"
+            "  <dims cols=2 rows=3 />\r\n"
+            "  <colattrib c=2 val=200 />\r\n"
+            "  <cell c=0 r=1>head</cell>\r\n"
+            "  <cell c=2 r=1>a&lt;b &amp; c&gt;&#9;d</cell>\r\n"
+            "  <rowattrib r=3 val=7 />\r\n"
+            "  <cell c=1 r=3> \xe9\x80 </cell>\r\n"
+            "</stringarray>\r\n");
+}
+
+TEST_F(StringArrayXml, EveryCellRoundTrips) {
+  TStringArray t;
+  ASSERT_TRUE(t.Resize(3, 90));
+  // Every byte value, in cells of three, with the entity texts themselves among them.
+  for (int32_t b = 0; b < 256; ++b) {
+    t.SetString(b % 4, b / 4 + 1, ShortString::FromAnsi(std::string(3, static_cast<char>(b))));
+  }
+  t.SetString(1, 70, u"&amp; &#60; &bogus; & ;");
+  t.SetString(2, 70, Repeat(u'<', 255));
+  t.SetString(3, 70, u"  leading and trailing  ");
+  t.SetString(0, 71, u"\r\n");
+  t.SetRowAttrib(90, 255);
+  t.SetColAttrib(3, 1);
+  t.SaveAsXMLFile(Path("all.xml"), u"x");
+  TStringArray u;
+  ChangeCounter changes(u);
+  ASSERT_TRUE(u.LoadFromXMLFile(Path("all.xml"), u"x"));
+  EXPECT_EQ(changes.count, 1);
+  ASSERT_EQ(u.NrOfColumns(), 3);
+  ASSERT_EQ(u.NrOfRows(), 90);
+  for (int32_t r = 1; r <= 90; ++r) {
+    for (int32_t c = 0; c <= 3; ++c)
+      ASSERT_EQ(u.GetString(c, r), t.GetString(c, r)) << c << "," << r;
+    ASSERT_EQ(u.GetRowAttrib(r), t.GetRowAttrib(r));
+  }
+  EXPECT_EQ(u.GetColAttrib(3), 1);
+}
+
+TEST_F(StringArrayXml, TheVisibleOrderIsSaved) {
+  TStringArray t;
+  t.SetNrOfRows(3);
+  SetColumn(t, 1, {u"c", u"a", u"b"});
+  t.SetRowAttrib(1, 3);
+  t.Sort(1, 0, true);
+  t.SaveAsXMLFile(Path("s.xml"), u"");
+  TStringArray u;
+  u.SetAllocRowsBy(2);
+  ASSERT_TRUE(u.LoadFromXMLFile(Path("s.xml"), u""));
+  EXPECT_EQ(Column(u, 1), (std::vector<String>{u"a", u"b", u"c"}));
+  EXPECT_EQ(u.GetSortOrder(1), 1);
+  EXPECT_EQ(u.GetRowAttrib(3), 3);
+  EXPECT_EQ(u.AllocRowsBy(), 2);  // the reader's own step stays
+  ASSERT_TRUE(u.Resize(1, 11));
+  EXPECT_EQ(u.AllocatedRows(), 12);
+}
+
+TEST_F(StringArrayXml, ElementsAreFoundByTheirIdentifier) {
+  TStringArray a;
+  a.SetString(1, 1, u"first");
+  TStringArray b;
+  b.SetString(1, 1, u"second");
+  {
+    TTextFile file(Path("two.xml"), tfmRewrite);
+    a.WriteToOpenXMLFile(file, true, u"A");
+    b.WriteToOpenXMLFile(file, false, u"B");
+    file.Close();
+  }
+  TStringArray t;
+  EXPECT_TRUE(t.LoadFromXMLFile(Path("two.xml"), u" b "));
+  EXPECT_EQ(Cell(t, 1, 1), u"second");
+  EXPECT_TRUE(t.LoadFromXMLFile(Path("two.xml"), u""));
+  EXPECT_EQ(Cell(t, 1, 1), u"first");
+  TTextFile file(Path("two.xml"), tfmRead);
+  EXPECT_TRUE(t.ReadFromOpenXMLFile(file, u""));
+  EXPECT_EQ(Cell(t, 1, 1), u"first");
+  EXPECT_TRUE(t.ReadFromOpenXMLFile(file, u""));  // goes on after the first element
+  EXPECT_EQ(Cell(t, 1, 1), u"second");
+  EXPECT_FALSE(t.ReadFromOpenXMLFile(file, u""));
+}
+
+TEST_F(StringArrayXml, AFailedReadChangesNothing) {
+  TStringArray t;
+  t.SetString(1, 1, u"kept");
+  t.SaveAsXMLFile(Path("ok.xml"), u"A");
+  ChangeCounter changes(t);
+  EXPECT_FALSE(t.LoadFromXMLFile(Path("ok.xml"), u"C"));
+  EXPECT_FALSE(t.LoadFromXMLFile(Path("missing.xml"), u""));
+  const std::string head = "<stringarray sig=\"XANDUroze\" vers=\"1.0\" id=\"A\">\r\n";
+  Write("cut.xml", head + "  <dims cols=1 rows=2 />\r\n  <cell c=1 r=1>x</cell>\r\n");
+  EXPECT_FALSE(t.LoadFromXMLFile(Path("cut.xml"), u"a"));
+  Write("nodims.xml", head + "  <cell c=1 r=1>x</cell>\r\n</stringarray>\r\n");
+  EXPECT_FALSE(t.LoadFromXMLFile(Path("nodims.xml"), u"a"));
+  Write("baddims.xml", head + "  <dims cols=0 rows=2 />\r\n</stringarray>\r\n");
+  EXPECT_FALSE(t.LoadFromXMLFile(Path("baddims.xml"), u"a"));
+  Write("open.xml", head + "  <dims cols=1 rows=1 />\r\n  <cell c=1 r=1>x\r\n</stringarray>\r\n");
+  EXPECT_FALSE(t.LoadFromXMLFile(Path("open.xml"), u"a"));
+  EXPECT_EQ(changes.count, 0);
+  EXPECT_EQ(Cell(t, 1, 1), u"kept");
+}
+
+TEST_F(StringArrayXml, ReadingIsLenient) {
+  Write("odd.xml",
+        "junk line\r\n"
+        "<STRINGARRAY SIG=\"xanduroze\" id=\"  Odd \" other=1>\r\n"
+        "<!-- a comment --> <unknown a=1 /> <dims rows=2 cols=+2 />\r\n"
+        "<cell c=2 r=2>&#65;&bogus;&lt</cell><cell c=3 r=1>outside</cell>\r\n"
+        "<cell c=x r=1>bad index</cell><rowattrib r=1 val=300 /><colattrib c=1 val=9 />\r\n"
+        "</stringarray> trailing\r\n");
+  TStringArray t;
+  ASSERT_TRUE(t.LoadFromXMLFile(Path("odd.xml"), u"ODD"));
+  EXPECT_EQ(t.NrOfColumns(), 2);
+  EXPECT_EQ(t.NrOfRows(), 2);
+  EXPECT_EQ(Cell(t, 2, 2), u"A&bogus;&lt");
+  EXPECT_TRUE(t.RowEmpty(1));
+  EXPECT_EQ(t.GetRowAttrib(1), 0);
+  EXPECT_EQ(t.GetColAttrib(1), 9);
 }
 
 }  // namespace
