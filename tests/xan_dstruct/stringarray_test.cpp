@@ -9,6 +9,8 @@
 #include <initializer_list>
 #include <iterator>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "xan/platform/exceptions.h"
@@ -767,6 +769,16 @@ TEST(StringArraySort, AHookThatShrinksTheTableEndsTheSort) {
 // ================================================================================================
 // Searching
 
+// FindCellIntern as (found, column, row); -7 stands for an output left unchanged.
+std::tuple<bool, int32_t, int32_t> Find(const TStringArray& t, StringView s, bool matchCase,
+                                        int32_t colLow, int32_t colHigh, int32_t rowLow,
+                                        int32_t rowHigh, bool exact = false) {
+  int32_t c = -7;
+  int32_t r = -7;
+  const bool found = t.FindCellIntern(s, matchCase, colLow, colHigh, rowLow, rowHigh, c, r, exact);
+  return {found, c, r};
+}
+
 TEST(StringArrayFind, SubstringSearchScansRowByRow) {
   TStringArray t;
   ASSERT_TRUE(t.Resize(2, 3));
@@ -775,19 +787,13 @@ TEST(StringArrayFind, SubstringSearchScansRowByRow) {
   int32_t c = -7;
   int32_t r = -7;
   EXPECT_TRUE(t.FindCell(u"b", false, -1, -1, -1, -1, c, r));
-  EXPECT_EQ(c, 2);
-  EXPECT_EQ(r, 1);
+  EXPECT_EQ(std::pair(c, r), std::pair(2, 1));
   EXPECT_TRUE(t.FindCell(u"b", true, -1, -1, -1, -1, c, r));
-  EXPECT_EQ(c, 0);
-  EXPECT_EQ(r, 2);
-  EXPECT_TRUE(t.FindCell(u"bc", true, 2, 2, 3, 1, c, r));  // reversed rows are swapped
-  EXPECT_EQ(r, 2);
-  c = r = -7;
-  EXPECT_FALSE(t.FindCell(u"", false, -1, -1, -1, -1, c, r));
-  EXPECT_FALSE(t.FindCell(u"abcd", false, -1, -1, -1, -1, c, r));
-  EXPECT_FALSE(t.FindCell(u"\u0100", false, -1, -1, -1, -1, c, r));
-  EXPECT_EQ(c, -7);
-  EXPECT_EQ(r, -7);
+  EXPECT_EQ(std::pair(c, r), std::pair(0, 2));
+  EXPECT_EQ(Find(t, u"bc", true, 2, 2, 3, 1), std::tuple(true, 2, 2));  // rows swapped
+  EXPECT_EQ(Find(t, u"", false, -1, -1, -1, -1), std::tuple(false, -7, -7));
+  EXPECT_EQ(Find(t, u"abcd", false, -1, -1, -1, -1), std::tuple(false, -7, -7));
+  EXPECT_EQ(Find(t, u"\u0100", false, -1, -1, -1, -1), std::tuple(false, -7, -7));
 }
 
 TEST(StringArrayFind, RangesAreClippedAndMinusOneMeansAll) {
@@ -796,17 +802,10 @@ TEST(StringArrayFind, RangesAreClippedAndMinusOneMeansAll) {
   t.SetString(3, 4, u"needle");
   t.SetString(0, 1, u"needle in col 0");
   t.SetString(0, 3, u"a needle");
-  int32_t c = 0;
-  int32_t r = 0;
-  EXPECT_TRUE(t.FindCell(u"needle", true, 1, 99, 2, 99, c, r));
-  EXPECT_EQ(c, 3);
-  EXPECT_EQ(r, 4);
-  EXPECT_TRUE(t.FindCell(u"needle", true, 2, -1, 2, 3, c, r));  // columns 0..3
-  EXPECT_EQ(c, 0);
-  EXPECT_EQ(r, 3);
-  EXPECT_TRUE(t.FindCell(u"needle", true, -5, 0, -1, 4, c, r));  // rows 1..4
-  EXPECT_EQ(r, 1);
-  EXPECT_FALSE(t.FindCell(u"needle", true, 1, 2, -1, -1, c, r));
+  EXPECT_EQ(Find(t, u"needle", true, 1, 99, 2, 99), std::tuple(true, 3, 4));
+  EXPECT_EQ(Find(t, u"needle", true, 2, -1, 2, 3), std::tuple(true, 0, 3));   // columns 0..3
+  EXPECT_EQ(Find(t, u"needle", true, -5, 0, -1, 4), std::tuple(true, 0, 1));  // rows 1..4
+  EXPECT_EQ(Find(t, u"needle", true, 1, 2, -1, -1), std::tuple(false, -7, -7));
 }
 
 TEST(StringArrayFind, ExactSearchNeedsTheWholeCell) {
@@ -818,56 +817,48 @@ TEST(StringArrayFind, ExactSearchNeedsTheWholeCell) {
   EXPECT_FALSE(t.FindCellExact(u"b", false, -1, -1, -1, -1, c, r));
   EXPECT_TRUE(t.FindCellExact(u"abc", true, -1, -1, -1, -1, c, r));
   EXPECT_EQ(r, 3);
-  EXPECT_TRUE(t.FindCellExact(u"abc", false, -1, -1, -1, -1, c, r));
-  EXPECT_EQ(r, 1);
-  EXPECT_TRUE(t.FindCellExact(u"", false, 1, 1, -1, -1, c, r));
-  EXPECT_EQ(r, 2);
-  EXPECT_TRUE(t.FindCellIntern(u"\u00e9", true, -1, -1, -1, -1, c, r, false) == false);
+  EXPECT_EQ(Find(t, u"abc", false, -1, -1, -1, -1, true), std::tuple(true, 1, 1));
+  EXPECT_EQ(Find(t, u"", false, 1, 1, -1, -1, true), std::tuple(true, 1, 2));
   t.SetString(1, 2, u"caf\u00c9");
-  EXPECT_FALSE(t.FindCellExact(u"caf\u00e9", false, -1, -1, -1, -1, c, r));  // A-Z only
-  EXPECT_TRUE(t.FindCellIntern(u"F\u00c9", false, -1, -1, -1, -1, c, r, false));
+  EXPECT_EQ(std::get<0>(Find(t, u"caf\u00e9", false, -1, -1, -1, -1, true)), false);  // A-Z only
+  EXPECT_EQ(Find(t, u"F\u00c9", false, -1, -1, -1, -1), std::tuple(true, 1, 2));
+}
+
+// FindCellInSortedColumn as (found, row).
+std::pair<bool, int32_t> Sorted(const TStringArray& t, StringView s, bool matchCase, int32_t col,
+                                int32_t lo, int32_t hi, bool ascending) {
+  int32_t r = -7;
+  const bool found = t.FindCellInSortedColumn(s, matchCase, col, lo, hi, ascending, r);
+  return {found, r};
 }
 
 TEST(StringArrayFind, BinarySearchFindsTheFirstOfARun) {
   TStringArray t;
   t.SetNrOfRows(5);
   SetColumn(t, 1, {u"a", u"b", u"b", u"b", u"c"});
-  int32_t r = 0;
-  EXPECT_TRUE(t.FindCellInSortedColumn(u"b", true, 1, -1, -1, true, r));
-  EXPECT_EQ(r, 2);
-  EXPECT_TRUE(t.FindCellInSortedColumn(u"c", true, 1, -1, -1, true, r));
-  EXPECT_EQ(r, 5);
-  EXPECT_TRUE(t.FindCellInSortedColumn(u"A", false, 1, -1, -1, true, r));
-  EXPECT_EQ(r, 1);
-  EXPECT_FALSE(t.FindCellInSortedColumn(u"A", true, 1, -1, -1, true, r));
-  EXPECT_TRUE(t.FindCellInSortedColumn(u"b", true, 1, 4, 5, true, r));  // run reaches above 4
-  EXPECT_EQ(r, 2);
-  EXPECT_FALSE(t.FindCellInSortedColumn(u"bb", true, 1, -1, -1, true, r));
-  EXPECT_EQ(r, 5);  // the last row compared
-  EXPECT_FALSE(t.FindCellInSortedColumn(u"0", true, 1, -1, -1, true, r));
-  EXPECT_EQ(r, 1);
+  EXPECT_EQ(Sorted(t, u"b", true, 1, -1, -1, true), std::pair(true, 2));
+  EXPECT_EQ(Sorted(t, u"c", true, 1, -1, -1, true), std::pair(true, 5));
+  EXPECT_EQ(Sorted(t, u"A", false, 1, -1, -1, true), std::pair(true, 1));
+  EXPECT_EQ(Sorted(t, u"A", true, 1, -1, -1, true).first, false);
+  EXPECT_EQ(Sorted(t, u"b", true, 1, 4, 5, true), std::pair(true, 2));  // the run reaches above 4
+  EXPECT_EQ(Sorted(t, u"bb", true, 1, -1, -1, true), std::pair(false, 5));  // last row compared
+  EXPECT_EQ(Sorted(t, u"0", true, 1, -1, -1, true), std::pair(false, 1));
 }
 
 TEST(StringArrayFind, BinarySearchOnDescendingAndTinyColumns) {
   TStringArray t;
   t.SetNrOfRows(4);
   SetColumn(t, 1, {u"\u20ac", u"\u00ff", u"d", u"a"});  // descending by code units
-  int32_t r = 0;
-  EXPECT_TRUE(t.FindCellInSortedColumn(u"\u00ff", true, 1, -1, -1, false, r));
-  EXPECT_EQ(r, 2);
-  EXPECT_TRUE(t.FindCellInSortedColumn(u"a", true, 1, -1, -1, false, r));
-  EXPECT_EQ(r, 4);
-  EXPECT_TRUE(t.FindCellInSortedColumn(u"\u20ac", true, 1, -1, -1, false, r));
-  EXPECT_EQ(r, 1);
+  EXPECT_EQ(Sorted(t, u"\u00ff", true, 1, -1, -1, false), std::pair(true, 2));
+  EXPECT_EQ(Sorted(t, u"a", true, 1, -1, -1, false), std::pair(true, 4));
+  EXPECT_EQ(Sorted(t, u"\u20ac", true, 1, -1, -1, false), std::pair(true, 1));
   TStringArray one;
   one.SetString(1, 1, u"only");
-  EXPECT_TRUE(one.FindCellInSortedColumn(u"only", true, 1, -1, -1, true, r));
-  EXPECT_EQ(r, 1);
+  EXPECT_EQ(Sorted(one, u"only", true, 1, -1, -1, true), std::pair(true, 1));
   TStringArray empty;
   empty.SetNrOfRows(6);
-  EXPECT_TRUE(empty.FindCellInSortedColumn(u"", true, 1, -1, -1, true, r));
-  EXPECT_EQ(r, 1);
-  EXPECT_TRUE(empty.FindCellInSortedColumn(u"", true, 9, -1, -1, true, r));  // column clipped
+  EXPECT_EQ(Sorted(empty, u"", true, 1, -1, -1, true), std::pair(true, 1));
+  EXPECT_EQ(Sorted(empty, u"", true, 9, -1, -1, true), std::pair(true, 1));  // column clipped
 }
 
 // ================================================================================================
