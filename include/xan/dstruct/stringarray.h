@@ -233,7 +233,9 @@ class XAN_EXPORT TStringArray : public TComponent {
   // BeforeSortExchange and lower-cased (A-Z only), compared by UTF-16 code units; a column out of
   // range gives empty keys. OnPercentDone gets 0 first, then after each pass the comparisons
   // made so far in percent of an estimate (rounded, halves to even; it may exceed 100), and 100
-  // last. Notifies once when there are at least 2 rows.
+  // last. Notifies once when there are at least 2 rows. A callback that changes the number of
+  // rows while the sort runs ends it there; one that changes cells or the sort order leaves the
+  // rows in an unspecified order.
   //   Sort(1, 0, true) on "b", "A", "c" shows "A", "b", "c"; GetSortOrder(1) => 2
   void Sort(int32_t Col, int32_t ColSec, bool Ascending);
   // Resets the sort order to the identity and notifies.
