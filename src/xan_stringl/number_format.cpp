@@ -69,8 +69,9 @@ size_t WriteLongExp(long double x, int64_t w, char* out) {
 }
 
 // The text right-aligned with blanks in a field of `width` characters (no padding for a text at
-// least that long or a width <= 0).
+// least that long or a width <= 0). Every caller's field ends at MaxFormatField.
 String Compose(const char* text, size_t n, int64_t width) {
+  width = std::min<int64_t>(width, MaxFormatField);
   const size_t pad = width > static_cast<int64_t>(n) ? static_cast<size_t>(width) - n : 0;
   String s(pad + n, u' ');
   std::copy_n(text, n, s.begin() + static_cast<std::ptrdiff_t>(pad));

@@ -90,6 +90,20 @@ TEST(Strff, NonFiniteValuesAndHugeArguments) {
   EXPECT_EQ(widest.size(), 4933U + 1 + MaxFormatField);
 }
 
+// Every formatter keeps within the widest field, whichever branch formats the value.
+TEST(Formatters, HugeWidthsStayWithinTheWidestField) {
+  const auto widest = static_cast<size_t>(MaxFormatField);
+  constexpr int32_t kHuge = std::numeric_limits<int32_t>::max();
+  EXPECT_EQ(FormatData(1.5, kHuge, 2).size(), widest);    // fixed form
+  EXPECT_EQ(FormatData(1e300, kHuge, 2).size(), widest);  // exponent form
+  EXPECT_EQ(FormatData(std::nan(""), kHuge, 2).size(), widest);
+  EXPECT_EQ(SigDigStr(0, kHuge, 3).size(), widest);
+  EXPECT_EQ(SigDigStr(5678.9, kHuge, 3).size(), widest);
+  EXPECT_EQ(SigDigStr(1e20, kHuge, 3).size(), widest);
+  EXPECT_EQ(SigDigStr(HUGE_VAL, kHuge, 3).size(), widest);
+  EXPECT_EQ(strff(kNaN, kHuge, 2).size(), widest);
+}
+
 // Every fixed and long exponent form against the C library's printf, over values of every size.
 TEST(Strff, AgreesWithPrintfOverManyValues) {
   std::mt19937_64 rng(7);
