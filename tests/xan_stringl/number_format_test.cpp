@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -219,6 +220,102 @@ TEST(SigDigStr, ChoosesTheExponentFormWhenTheDigitsDoNotFit) {
   EXPECT_EQ(SigDigStr(0, 6, 0), u"     0");
   EXPECT_EQ(SigDigStr(std::nan(""), 6, 3), u"   NAN");
   EXPECT_EQ(SigDigStr(5, 10, 100000).size(), static_cast<size_t>(MaxFormatField));
+}
+
+// Triples worked out by hand from the branch rules: powers of ten, carries that add a digit,
+// ties, and each boundary of the exponent form.
+TEST(SigDigStr, BranchesWorkedByHand) {
+  const struct {
+    double x;
+    int32_t width, sigdigits;
+    StringView text;
+  } cases[] = {
+      {1000, 10, 4, u"      1000"},    // e = 4 = sigdigits: no decimals
+      {1000, 10, 3, u"      1000"},    // e > sigdigits, fits
+      {1000, 3, 3, u" 1.00E+03"},      // e > width - 1
+      {1e9, 8, 3, u" 1.00E+09"},       // exponent form in sigdigits + 6
+      {100, 10, 3, u"       100"},     //
+      {10, 6, 3, u"  10.0"},           //
+      {1, 6, 3, u"  1.00"},            //
+      {0.1, 6, 3, u" 0.100"},          // the double lies above 0.1: e = 0
+      {0.01, 6, 3, u" 1.00E-02"},      // e = -1 < 3 - 6 + 3
+      {0.01, 7, 3, u" 0.0100"},        // e = -1 = 3 - 7 + 3
+      {1e-5, 12, 3, u"   0.0000100"},  //
+      {1e22, 25, 3, u"  10000000000000000000000"},
+      {99.96, 6, 3, u" 100.0"},              // rounding adds a digit
+      {999.6, 5, 3, u" 1000"},               //
+      {0.09996, 7, 3, u" 0.1000"},           //
+      {9.9996e8, 10, 3, u" 999960000"},      //
+      {9.99999999e9, 10, 3, u" 1.000E+10"},  // e = 10 > width - 1
+      {9.5, 4, 1, u"  10"},                  // a tie goes to the even neighbour
+      {10.5, 4, 2, u"  10"},                 //
+      {0.95, 5, 1, u"  0.9"},                // the double lies below 0.95
+      {-5678.9, 10, 3, u"     -5679"},       //
+      {-0.05, 5, 1, u"-0.05"},               //
+      {-0.05, 4, 1, u"-5.0E-02"},            // two significant digits at least
+      {5, 6, 0, u"     5"},                  //
+      {0.5, 6, 0, u"     0"},                //
+      {1e10, 0, 3, u" 1.00E+10"},            //
+      {1e100, 10, 3, u"**********"},         // three exponent digits
+      {1e-100, 10, 3, u"**********"},        //
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(SigDigStr(c.x, c.width, c.sigdigits), c.text)
+        << c.x << " " << c.width << " " << c.sigdigits;
+  }
+}
+
+// The short exponent form in w characters as the C library prints it: w - 6 significant
+// digits, at least two, and asterisks for an exponent of three digits.
+std::string ShortExponentForm(double x, int64_t w) {
+  w = std::clamp<int64_t>(w, 8, MaxFormatField);
+  char ref[2048];
+  std::snprintf(ref, sizeof ref, "%.*e", static_cast<int>(w - 7), std::fabs(x));
+  const char* e = std::strchr(ref, 'e');
+  const int exponent = std::atoi(e + 1);
+  if (std::abs(exponent) >= 100) return std::string(static_cast<size_t>(w), '*');
+  char tail[8];
+  std::snprintf(tail, sizeof tail, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
+  return (x < 0 ? "-" : " ") + std::string(ref, static_cast<size_t>(e - ref)) + tail;
+}
+
+// The fixed form as the C library prints it, right-aligned in `width` characters.
+std::string FixedForm(double x, int64_t decimals, int64_t width) {
+  char ref[2048];
+  std::snprintf(ref, sizeof ref, "%.*f", static_cast<int>(std::clamp<int64_t>(decimals, 0, 1024)),
+                x);
+  const std::string t = ref;
+  return width > static_cast<int64_t>(t.size())
+             ? std::string(static_cast<size_t>(width) - t.size(), ' ') + t
+             : t;
+}
+
+// SigDigStr's branches with the place of the first significant digit read from the exact
+// decimal expansion, over values of every size, widths and digit counts.
+TEST(SigDigStr, AgreesWithTheBranchRulesOverManyTriples) {
+  std::mt19937_64 rng(11);
+  std::uniform_real_distribution<double> mant(1, 10);
+  std::uniform_int_distribution<int> exp10(-14, 24), wid(-3, 22), sig(-2, 17), pick(0, 5);
+  const double tails[] = {9.9996, 9.99996, 9.5, 1, 9.999999999999};
+  for (int i = 0; i < 30000; ++i) {
+    const int k = exp10(rng), which = pick(rng);
+    const double m = which < 5 ? tails[which] : mant(rng);
+    const auto x = static_cast<double>(m * std::pow(10.0L, k)) * (rng() % 2 ? -1 : 1);
+    const int w = wid(rng), sd = sig(rng);
+    char exact[64];
+    std::snprintf(exact, sizeof exact, "%.40e", std::fabs(x));
+    const int e = std::atoi(std::strchr(exact, 'e') + 1) + 1;
+    std::string expected;
+    if (e > sd) {
+      expected = e > w - 1 ? ShortExponentForm(x, std::max(w, sd + 6)) : FixedForm(x, 0, w);
+    } else {
+      expected =
+          e < sd - w + 3 ? ShortExponentForm(x, std::max(w, sd + 6)) : FixedForm(x, sd - e, w);
+    }
+    ASSERT_EQ(ToUtf8(SigDigStr(x, w, sd)), expected) << x << " " << w << " " << sd;
+    const int ew = std::abs(w);
+    ASSERT_EQ(ToUtf8(strff(x, ew, -2)), ShortExponentForm(x, ew)) << x << " " << ew;
+  }
 }
 
 TEST(AutoFormatData, Table) {
