@@ -8,6 +8,8 @@
 #include <limits>
 #include <vector>
 
+#include "comma_locale.h"
+
 namespace xan {
 namespace {
 
@@ -247,6 +249,21 @@ TEST(ConvertVariant, ThreeLevelsShowLayers) {
   const Variant shifted = ArrayOf(0, {ArrayOf(0, {ArrayOf(-1, {Variant(1), Variant(2)})})});
   EXPECT_EQ(ConvertVariant(shifted),
             u"Array[0,0][0,0][-1,0]:\r\nlayer -1:\r\n1\r\nlayer 0:\r\n2\r\n");
+}
+
+TEST(ConvertVariant, NumbersIgnoreTheProcessLocale) {
+  const TCommaLocale comma;
+  if (!comma.Active()) GTEST_SKIP() << "no locale with a decimal comma is installed";
+  EXPECT_EQ(ConvertVariant(Variant(1234.56)), u" 1.235E+03");
+  EXPECT_EQ(ConvertVariant(Variant(1.5f)), u" 1.500E+00");
+  EXPECT_EQ(ConvertVariant(Variant(1234567)), u"1234567");
+  EXPECT_EQ(ConvertVariant(Variant::Array(0, {Variant(0.25), Variant(-7)})),
+            u"Array[0,1]:\r\n 2.500E-01,-7");
+  EXPECT_EQ(CreateParList({0.5, 123.456, 1234567.0}, false, 0, 4, true),
+            u"[0.500,123.5,1.235E+06]");
+  EXPECT_EQ(CreateParList({1000000, -2}, false, 0, false), u"1000000,-2");
+  EXPECT_EQ(Variant(2.5).AsString(), u"2.5");
+  EXPECT_EQ(Variant(u"2.5").AsDouble(), 2.5);
 }
 
 // ------------------------------------------------------------------------------------------------

@@ -13,6 +13,8 @@
 #include <random>
 #include <string>
 
+#include "comma_locale.h"
+
 namespace xan {
 namespace {
 
@@ -396,6 +398,26 @@ TEST(ScanHexNumber, ReadsDigitsPrefixAndBlanks) {
     EXPECT_EQ(ScanHexNumber(c.text, pos), c.value) << ToUtf8(c.text) << " from " << c.pos;
     EXPECT_EQ(pos, c.endPos) << ToUtf8(c.text) << " from " << c.pos;
   }
+}
+
+// A locale that writes "1,5" changes none of the texts: the point stays "." and digits are
+// never grouped, for doubles and for extended values that the C library would print.
+TEST(NumberFormat, IgnoresTheProcessLocale) {
+  const TCommaLocale comma;
+  if (!comma.Active()) GTEST_SKIP() << "no locale with a decimal comma is installed";
+  EXPECT_EQ(strff(1234567.25, 12, 2), u"  1234567.25");
+  EXPECT_EQ(strff(0.1L, 0, 5), u"0.10000");  // not a double: the extended path
+  EXPECT_EQ(strff(0.1L, 12, -2), u" 1.00000E-01");
+  EXPECT_EQ(strff(-12.5, -9, 2), u"-00012.50");
+  EXPECT_EQ(strffForcePlus(12.5, 8, 2), u"  +12.50");
+  EXPECT_EQ(FormatData(123.456, 8, 2), u"  123.46");
+  EXPECT_EQ(FormatData(1.0E9, 10, 0), u" 1.000000000E+09");
+  EXPECT_EQ(SigDigStr(0.056789, 10, 3), u"    0.0568");
+  EXPECT_EQ(AutoFormatData(123456.7, 8), u"123456.70");
+  EXPECT_EQ(AutoFormatData(123.456, 4, true), u"123,5");
+  EXPECT_EQ(TimeString(18423.25, 0), u"05:07:03.25");
+  int32_t pos = 1;
+  EXPECT_EQ(ScanHexNumber(u"$1F", pos), 31);
 }
 
 TEST(BinString, ChoosesByFlag) {
