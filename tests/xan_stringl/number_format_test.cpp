@@ -14,6 +14,7 @@
 #include <string>
 
 #include "comma_locale.h"
+#include "random_text.h"
 
 namespace xan {
 namespace {
@@ -418,6 +419,52 @@ TEST(NumberFormat, IgnoresTheProcessLocale) {
   EXPECT_EQ(TimeString(18423.25, 0), u"05:07:03.25");
   int32_t pos = 1;
   EXPECT_EQ(ScanHexNumber(u"$1F", pos), 31);
+}
+
+// Random texts and start positions, the hostile ones included: the scan stays within the text,
+// consumes blanks, then only digits (and a "$" in position 1), stops before the first other
+// character, and returns the digits' value modulo 2^32.
+TEST(ScanHexNumber, RandomTextsAndPositions) {
+  std::mt19937 rng(5);
+  // Characters above 255 whose low byte is a digit or "$" must not count as one.
+  const StringView alphabet = u" $019aAfFgGz\u0130\u0141\u0166\u0124\uff21";
+  const auto hexValue = [](Char c) -> int {
+    if (c >= u'0' && c <= u'9') return c - u'0';
+    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+    return -1;
+  };
+  for (int i = 0; i < 20000; ++i) {
+    const String text = RandomText(rng, rng() % 12, alphabet);
+    const auto len = static_cast<int32_t>(text.size());
+    const int32_t start = static_cast<int32_t>(rng() % (text.size() + 4)) - 1;
+    int32_t pos = start;
+    const uint32_t value = static_cast<uint32_t>(ScanHexNumber(text, pos));
+    const int32_t from = std::max(start, 1);
+    if (from > len) {
+      ASSERT_EQ(value, 0U);
+      ASSERT_EQ(pos, from);
+      continue;
+    }
+    ASSERT_GE(pos, from);
+    ASSERT_LE(pos, len + 1);
+    int32_t p = from;
+    while (p < len && text[p - 1] == u' ') ++p;
+    uint32_t expected = 0;
+    for (; p < pos; ++p) {
+      const Char c = text[p - 1];
+      if (c == u'$' && p == 1) continue;
+      ASSERT_GE(hexValue(c), 0) << ToUtf8(text) << " from " << start;
+      expected = expected * 16 + static_cast<uint32_t>(hexValue(c));
+    }
+    ASSERT_EQ(value, expected) << ToUtf8(text) << " from " << start;
+    if (pos <= len) {
+      const Char stop = text[pos - 1];
+      ASSERT_TRUE(hexValue(stop) < 0 && !(stop == u'$' && pos == 1) &&
+                  !(stop == u' ' && pos < len && pos == from))
+          << ToUtf8(text) << " from " << start;
+    }
+  }
 }
 
 TEST(BinString, ChoosesByFlag) {
