@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 #include "xan/univconst.h"
 
@@ -27,8 +28,11 @@ int32_t ClampField(int64_t v) {
 // the double one is several times faster, so values that are doubles take it.
 std::to_chars_result ToChars(char* first, char* last, long double x, std::chars_format format,
                              int precision) {
-  const auto d = static_cast<double>(x);
-  if (static_cast<long double>(d) == x) return std::to_chars(first, last, d, format, precision);
+  // A value beyond the double range must not be narrowed at all.
+  if (std::fabs(x) <= std::numeric_limits<double>::max()) {
+    const auto d = static_cast<double>(x);
+    if (static_cast<long double>(d) == x) return std::to_chars(first, last, d, format, precision);
+  }
   return std::to_chars(first, last, x, format, precision);
 }
 
