@@ -165,9 +165,13 @@ TEST_F(FileStream, ModesCreateKeepAndProtectContent) {
   }
   EXPECT_EQ(ReadBytes("f"), "NEW content");
   {
+    // Refused at once, not buffered and lost when the stream goes.
     TFileStream s(Path("f"), fmOpenRead | fmShareDenyNone);
     EXPECT_EQ(s.Size(), 11);
-    EXPECT_THROW(s.WriteBuffer("x", 1); s.Flush(), EInOutError);
+    EXPECT_THROW(s.WriteBuffer("x", 1), EWriteError);
+    EXPECT_EQ(s.Write("x", 1), 0);
+    EXPECT_EQ(s.Position(), 0);
+    EXPECT_EQ(s.Size(), 11);
   }
   {
     TFileStream s(Path("f"), fmOpenWrite);
@@ -176,6 +180,23 @@ TEST_F(FileStream, ModesCreateKeepAndProtectContent) {
   }
   { TFileStream s(Path("f"), fmCreate); }
   EXPECT_EQ(ReadBytes("f"), "");
+}
+
+TEST_F(FileStream, PositionsNearTheTopOfTheRangeReadNothingAndRefuseWrites) {
+  TFileStream s(Path("f"), fmCreate);
+  s.WriteBuffer("abc", 3);
+  const int64_t top = std::numeric_limits<int64_t>::max();
+  EXPECT_EQ(s.Seek(top - 2, soBeginning), top - 2);
+  char buf[8] = {};
+  EXPECT_EQ(s.Read(buf, 8), 0);
+  uint8_t b = 0;
+  EXPECT_FALSE(s.NextByte(b));
+  EXPECT_THROW(s.WriteBuffer("12345", 5), EWriteError);
+  EXPECT_EQ(s.Position(), top - 2);
+  EXPECT_EQ(s.Size(), 3);
+  s.SetPosition(0);
+  EXPECT_EQ(s.Read(buf, 8), 3);
+  EXPECT_EQ(std::string(buf, 3), "abc");
 }
 
 TEST_F(FileStream, PendingOutputReachesTheFileOnFlushAndOnDestruction) {
