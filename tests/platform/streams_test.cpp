@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <limits>
 #include <random>
 
@@ -215,6 +216,23 @@ TEST_F(FileStream, PendingOutputReachesTheFileOnFlushAndOnDestruction) {
   char buf[5] = {};
   s.ReadBuffer(buf, 5);  // reading writes what is pending first
   EXPECT_EQ(std::string(buf, 5), "abcde");
+}
+
+TEST(FileStreamErrors, AFullDeviceRaisesOnFlushAndOnLargeWrites) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this host";
+  TFileStream s(u"/dev/full", fmOpenWrite);
+  s.WriteBuffer("abc", 3);  // buffered: the failure shows when it is written
+  try {
+    s.Flush();
+    FAIL();
+  } catch (const EInOutError& e) {
+    EXPECT_EQ(e.ErrorCode(), ENOSPC);
+  }
+  EXPECT_NO_THROW(s.Flush());  // the failed output is not written again
+  const std::string big(TFileStream::BufferSize, 'x');
+  EXPECT_THROW(s.WriteBuffer(big.data(), static_cast<int64_t>(big.size())), EInOutError);
+  EXPECT_EQ(s.Position(), 3);
+  s.WriteBuffer("d", 1);  // left pending: the destructor cannot report it and must not throw
 }
 
 TEST_F(FileStream, ByteReadsCrossBufferBoundariesExactly) {
