@@ -761,6 +761,11 @@ TEST_F(GrepPrint, OneLinePerTokenThenTheError) {
             " taNormal: a\r\n    taEol: \r\nno character allowed after end of line\r\n");
   EXPECT_EQ(Listing(u""), "no errors\r\n");
   EXPECT_EQ(Listing(u"()"), " taNormal: \r\nno errors\r\n");
+  // The limits of the compiled form have no text in the listing: its last line stays empty.
+  const std::string over = Listing(String(65, u'.'));
+  EXPECT_EQ(over.size(), 64u * 13u + 2u);
+  EXPECT_EQ(over.substr(over.size() - 15), "taAnyByte: \r\n\r\n");
+  EXPECT_EQ(Listing(u"[\u0100]"), "    taSet: \r\n\r\n");
 }
 
 TEST_F(GrepPrint, WritesTheAnsiCodePage) {
