@@ -17,15 +17,17 @@ void THtmlProducer::SetTemplate(StringView text) {
   FTemplate.assign(text);
 }
 
-String THtmlProducer::Convert() {
-  FConvertedHTML.clear();
+const String& THtmlProducer::Convert() {
   // A callback may set a new template or callback, or convert again: this scan keeps to its own
-  // copies and builds its own result.
+  // copies and builds its own result, in the storage of the last one.
   const String source = FTemplate;
   const TOnHTMLTagEvent callback = FOnHTMLTag;
   const StringView t = source;
   String out;
+  out.swap(FConvertedHTML);
+  out.clear();
   out.reserve(t.size());
+  String replacement;  // one buffer for all tags, so that its storage is reused
   size_t p = 0;
   while (p < t.size()) {
     const size_t tag = t.find(u"<#", p);
@@ -41,7 +43,7 @@ String THtmlProducer::Convert() {
     const size_t tagEnd = close == StringView::npos ? t.size() : close + 1;
     const StringView body = t.substr(tag + 2, bodyEnd - tag - 2);
     const size_t blank = body.find(u' ');
-    String replacement(t.substr(tag, tagEnd - tag));
+    replacement.assign(t.substr(tag, tagEnd - tag));
     if (callback) {
       String params;
       if (blank != StringView::npos) params = StripLTBlanks(body.substr(blank + 1));

@@ -54,6 +54,7 @@ class XAN_EXPORT THtmlProducer : public TComponent {
 
   // Copies the template into ConvertedHTML, handing each special tag to OnHTMLTag and putting in
   // its place what the callback leaves in Replacement (the tag text itself without a callback).
+  // Returns ConvertedHTML (valid until the next Convert or the producer's destruction).
   // The tag name is lower-cased ("A".."Z" only); the parameters are the text between the first
   // blank and the ">", without leading and trailing blanks. Replacements are not scanned again.
   // Template and callback are those of the moment Convert begins: a callback that sets new ones
@@ -66,7 +67,7 @@ class XAN_EXPORT THtmlProducer : public TComponent {
   //   "x<#tail y" (no ">") => ("tail", "y"), the tag text "<#tail y"
   //   "x<#" => ("", ""), the tag text "<#"
   //   without callback: "<#x y>" => "<#x y>"
-  String Convert();
+  const String& Convert();
 
   // ---------------------------------------------------------------------------------------------
   // Templates in, results out
