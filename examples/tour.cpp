@@ -27,5 +27,6 @@ int main() {
   tour::Conversions();
   tour::Streams();
   tour::StringTable();
+  tour::Html();
   return 0;
 }

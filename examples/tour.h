@@ -22,5 +22,6 @@ void Grep();
 void Conversions();
 void Streams();
 void StringTable();
+void Html();
 
 }  // namespace tour
