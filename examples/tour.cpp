@@ -26,5 +26,7 @@ int main() {
   tour::Grep();
   tour::Conversions();
   tour::Streams();
+  tour::StringTable();
+  tour::Html();
   return 0;
 }

@@ -21,5 +21,7 @@ void DataStructures();
 void Grep();
 void Conversions();
 void Streams();
+void StringTable();
+void Html();
 
 }  // namespace tour

@@ -708,7 +708,8 @@ TGrepToken TGrep::GetRegExpToken(int32_t regix) const noexcept {
 void TGrep::PrintRegExp(StringView FName) const {
   TTextFile listing(FName, tfmRewrite);
   for (int32_t k = 1; k <= FLengRegExp; ++k) listing.WriteLn(TokenLine(FregExp[k]));
-  listing.WriteLn(ErrorText(FError));
+  // The limit codes have no text here.
+  listing.WriteLn(FError <= errQuantifier ? ErrorText(FError) : StringView());
   listing.Close();
 }
 
