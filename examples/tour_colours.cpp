@@ -1,4 +1,5 @@
 // Tour section: colour models, named colours and a palette.
+#include <filesystem>
 #include <iostream>
 
 #include "tour.h"
@@ -29,4 +30,17 @@ void tour::Colours() {
   double distance = 0;
   const int32_t ix = palette.ColorToIndex(0x3060E0, distance);
   std::cout << "\n  closest entry to $3060E0 => " << ix << " (distance " << distance << ")\n";
+
+  // A palette file: a header "first last", then one colour per line.
+  const auto file = std::filesystem::temp_directory_path() / "xan_tour_palette.txt";
+  const String name = FromUtf8(file.string());
+  std::cout << std::boolalpha << "  StoreOnFile(3, 5, ...) => " << palette.StoreOnFile(3, 5, name)
+            << "\n";
+  TColorArray loaded;
+  std::cout << "  LoadFromFile(..., true) => " << loaded.LoadFromFile(name, true) << ", Size() "
+            << loaded.Size() << ", entry 5 " << ToUtf8(ColorToHexStr(loaded.GetColorElem(5)))
+            << "\n";
+  std::filesystem::remove(file);
+  std::cout << "  LoadFromFile of a missing file => " << loaded.LoadFromFile(name, true) << "\n"
+            << std::noboolalpha;
 }

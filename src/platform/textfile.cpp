@@ -3,8 +3,9 @@
 #include "xan/platform/textfile.h"
 
 #include <cstring>
-#include <limits>
 #include <utility>
+
+#include "platform/simple_text.h"
 
 namespace xan {
 
@@ -37,25 +38,6 @@ bool PeekByte(TStream& S, uint8_t& B) {
   }
   if (!S.NextByte(B)) return false;
   S.Seek(-1, soCurrent);
-  return true;
-}
-
-// The value of an optional sign and decimal digits, or false when the text is not one or
-// leaves the signed 32-bit range.
-bool ParseDecimal(std::string_view Text, int32_t& Value) {
-  size_t i = 0;
-  const bool negative = !Text.empty() && Text[0] == '-';
-  if (!Text.empty() && (Text[0] == '-' || Text[0] == '+')) i = 1;
-  if (i == Text.size()) return false;
-  int64_t v = 0;
-  for (; i < Text.size(); ++i) {
-    if (Text[i] < '0' || Text[i] > '9') return false;
-    v = v * 10 + (Text[i] - '0');
-    if (v > int64_t{std::numeric_limits<int32_t>::max()} + 1) return false;
-  }
-  if (negative) v = -v;
-  if (v > std::numeric_limits<int32_t>::max()) return false;
-  Value = static_cast<int32_t>(v);
   return true;
 }
 
@@ -187,7 +169,9 @@ int32_t TTextFile::ReadInteger() {
     in.NextByte(b);
   }
   int32_t value = 0;
-  if (!ParseDecimal(token, value)) RaiseTextFileError(ioInvalidNumber);
+  if (detail::ReadDecimal(std::string_view(token), value) != detail::TDecimalRead::Ok) {
+    RaiseTextFileError(ioInvalidNumber);
+  }
   return value;
 }
 

@@ -7,9 +7,16 @@
 #include <limits>
 #include <utility>
 
+#include "platform/simple_text.h"
 #include "xan/platform/exceptions.h"
 
 namespace xan {
+
+using detail::DecimalText;
+using detail::ReadDecimal;
+using detail::SimpleSameText;
+using detail::TDecimalRead;
+using detail::TrimBlanksView;
 
 namespace {
 
@@ -20,39 +27,11 @@ String Widen(std::string_view ascii) {
   return String(ascii.begin(), ascii.end());
 }
 
-String IntText(int64_t v) {
-  char buf[24];
-  const auto r = std::to_chars(buf, buf + sizeof buf, v);
-  return Widen({buf, r.ptr});
-}
-
-String UIntText(uint64_t v) {
-  char buf[24];
-  const auto r = std::to_chars(buf, buf + sizeof buf, v);
-  return Widen({buf, r.ptr});
-}
-
 // `v` in decimal with at least `width` digits.
 String ZeroPadded(int64_t v, size_t width) {
-  String s = IntText(v);
+  String s = DecimalText(v);
   if (s.size() < width) s.insert(0, width - s.size(), u'0');
   return s;
-}
-
-StringView TrimBlanks(StringView s) noexcept {
-  while (!s.empty() && s.front() == u' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == u' ') s.remove_suffix(1);
-  return s;
-}
-
-bool EqualsIgnoringAsciiCase(StringView s, std::string_view lower) noexcept {
-  if (s.size() != lower.size()) return false;
-  for (size_t i = 0; i < s.size(); ++i) {
-    Char c = s[i];
-    if (c >= u'A' && c <= u'Z') c = static_cast<Char>(c + 32);
-    if (c != static_cast<Char>(lower[i])) return false;
-  }
-  return true;
 }
 
 // The shortest text that reads back to `v` (as a float when `single`): fixed notation for
@@ -108,12 +87,12 @@ String CurrencyText(int64_t units) {
   const bool negative = units < 0;
   const uint64_t mag = negative ? 0 - static_cast<uint64_t>(units) : static_cast<uint64_t>(units);
   String s = negative ? u"-" : u"";
-  s += UIntText(mag / 10000);
+  s += DecimalText(mag / 10000);
   uint64_t frac = mag % 10000;
   if (frac != 0) {
     int digits = 4;
     while (frac % 10 == 0) frac /= 10, --digits;
-    String f = UIntText(frac);
+    String f = DecimalText(frac);
     s += u'.';
     s.append(static_cast<size_t>(digits) - f.size(), u'0');
     s += f;
@@ -202,7 +181,7 @@ bool IsDigit(Char c) noexcept {
 // with at least one mantissa digit. Too small a magnitude gives zero; false for anything else
 // or for a magnitude beyond the double range.
 bool ParseNumber(StringView text, double& value) {
-  text = TrimBlanks(text);
+  text = TrimBlanksView(text);
   std::string ascii;
   size_t i = 0;
   bool negative = false;
@@ -254,24 +233,9 @@ bool ParseNumber(StringView text, double& value) {
   return true;
 }
 
-enum class TIntParse { NotAnInteger, Ok, OutOfRange };
-
 // Reads the whole of `text` (blanks around it allowed) as [+-]digits into a 64-bit integer.
-TIntParse ParseInteger(StringView text, int64_t& value) {
-  text = TrimBlanks(text);
-  std::string ascii;
-  size_t i = 0;
-  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-    if (text[i] == u'-') ascii += '-';
-    ++i;
-  }
-  if (i == text.size()) return TIntParse::NotAnInteger;
-  for (; i < text.size(); ++i) {
-    if (!IsDigit(text[i])) return TIntParse::NotAnInteger;
-    ascii += static_cast<char>(text[i]);
-  }
-  const auto r = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
-  return r.ec == std::errc() ? TIntParse::Ok : TIntParse::OutOfRange;
+TDecimalRead ParseInteger(StringView text, int64_t& value) noexcept {
+  return ReadDecimal(TrimBlanksView(text), value);
 }
 
 }  // namespace
@@ -328,7 +292,7 @@ String VarTypeAsText(TVarType code) {
     case varUString:
       return u"UString";
     default:
-      return u"type " + IntText(code);
+      return u"type " + DecimalText(code);
   }
 }
 
@@ -391,8 +355,9 @@ const Variant& Variant::operator[](int32_t index) const {
   const TArrayData& a = ArrayData();
   const int64_t i = int64_t{index} - a.Low;
   if (i < 0 || i >= static_cast<int64_t>(a.Items.size())) {
-    Fail(u"Variant array index " + IntText(index) + u" is outside the bounds " + IntText(a.Low) +
-         u".." + IntText(a.Low + static_cast<int64_t>(a.Items.size()) - 1));
+    Fail(u"Variant array index " + DecimalText(index) + u" is outside the bounds " +
+         DecimalText(a.Low) + u".." +
+         DecimalText(a.Low + static_cast<int64_t>(a.Items.size()) - 1));
   }
   return a.Items[static_cast<size_t>(i)];
 }
@@ -451,9 +416,9 @@ String Variant::AsString() const {
     case TKind::Null:
       return {};
     case TKind::Int:
-      return IntText(std::get<int64_t>(FValue));
+      return DecimalText(std::get<int64_t>(FValue));
     case TKind::UInt:
-      return UIntText(std::get<uint64_t>(FValue));
+      return DecimalText(std::get<uint64_t>(FValue));
     case TKind::Float:
       return FloatText(std::get<double>(FValue), FType == varSingle);
     case TKind::Currency:
@@ -535,11 +500,11 @@ int64_t Variant::AsInt64() const {
       const String text = AsString();
       int64_t v = 0;
       switch (ParseInteger(text, v)) {
-        case TIntParse::Ok:
+        case TDecimalRead::Ok:
           return v;
-        case TIntParse::OutOfRange:
+        case TDecimalRead::OutOfRange:
           OutOfRange(FType, u"Int64");
-        case TIntParse::NotAnInteger:
+        case TDecimalRead::NotANumber:
           break;
       }
       double d = 0;
@@ -580,9 +545,9 @@ bool Variant::AsBoolean() const {
     case TKind::Ansi:
     case TKind::Text: {
       const String text = AsString();
-      const StringView t = TrimBlanks(text);
-      if (EqualsIgnoringAsciiCase(t, "true")) return true;
-      if (EqualsIgnoringAsciiCase(t, "false")) return false;
+      const StringView t = TrimBlanksView(text);
+      if (SimpleSameText(t, u"true")) return true;
+      if (SimpleSameText(t, u"false")) return false;
       double v = 0;
       if (!ParseNumber(t, v)) CannotConvertText(text, u"Boolean");
       return v != 0;

@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "platform/simple_text.h"
 #include "xan/cpuid/identification.h"
 #include "xan/xanbase.h"
 
@@ -80,12 +81,9 @@ String BrandNameText(std::span<const TCpuIdRegs, 3> brandLevels) {
 }
 
 String SerialText(uint32_t eax, uint32_t edx, uint32_t ecx) {
-  static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
   String text;
   text.reserve(24);
-  for (uint32_t word : {eax, edx, ecx}) {
-    for (int shift = 28; shift >= 0; shift -= 4) text += kDigits[(word >> shift) & 0xFU];
-  }
+  for (uint32_t word : {eax, edx, ecx}) AppendHex8(text, word);
   return text;
 }
 

@@ -9,17 +9,22 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/simple_text.h"
 #include "xan/univconst.h"
 #include "xan_streams/extended.h"
 #include "xan_streams/stream_text.h"
 
 namespace xan {
 
+using detail::DecimalText;
+using detail::SimpleLower;
+using detail::SimpleLowerText;
+using detail::SimpleUpper;
+using detail::SimpleUpperText;
 using streams_detail::AppendBytes;
 using streams_detail::CompletesLineEnd;
 using streams_detail::kCR;
 using streams_detail::kLF;
-using streams_detail::LowerAZ;
 
 namespace streams_detail {
 
@@ -251,7 +256,7 @@ String StreamAsByteString(TStream& AStream) {
 String ReadStreamUntil(TStream& AStream, StringView SearchText, int32_t& ErrCode) {
   constexpr size_t kBlock = 256;
   ErrCode = -1;
-  const String search = LowerAZ(SearchText);
+  const String search = SimpleLowerText(SearchText);
   const int64_t start = AStream.Position();
   String text;
   String lower;
@@ -262,7 +267,7 @@ String ReadStreamUntil(TStream& AStream, StringView SearchText, int32_t& ErrCode
     const size_t old = text.size();
     AppendBytes(text, block, static_cast<size_t>(n));
     lower.resize(text.size());
-    for (size_t i = old; i < text.size(); ++i) lower[i] = LowerAZ(text[i]);
+    for (size_t i = old; i < text.size(); ++i) lower[i] = SimpleLower(text[i]);
     // Earlier places were searched with the earlier blocks: a new match must reach into this one.
     if (!search.empty() && lower.size() >= search.size()) {
       const size_t from = old >= search.size() ? old - search.size() + 1 : 0;
@@ -403,7 +408,7 @@ double ScanStreamFPNum(TStream& AStream, bool AllowExp, int32_t DecPChar) {
   while (state != fpDone && state != fpFail) {
     uint8_t b = 0;
     int c = AStream.NextByte(b) ? b : -1;
-    if (c >= 'a' && c <= 'z') c -= 32;
+    c = SimpleUpper(c);
     const TFPState from = state;
     state = kFPNext[from][ClassifyFP(c, DecPChar)];
     if (state == fpExp && from != fpExp && from != fpExpSign && !AllowExp) state = fpDone;
@@ -429,15 +434,6 @@ double ScanStreamFPNum(TStream& AStream, bool AllowExp, int32_t DecPChar) {
 // Extracting and replacing
 
 namespace {
-
-// Folds A-Z in 8-bit text.
-std::string LowerAZBytes(std::string_view Bytes) {
-  std::string out(Bytes);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  }
-  return out;
-}
 
 void WriteBytes(TStream& AStream, std::string_view Bytes) {
   AStream.WriteBuffer(Bytes.data(), static_cast<int64_t>(Bytes.size()));
@@ -496,15 +492,15 @@ String ExpandReplacement(StringView ReplaceText, StringView Brackets, const Stri
       continue;
     }
     const StringView command = ReplaceText.substr(i + 1, closeAt - i - 1);
-    const String name = LowerAZ(command);
+    const String name = SimpleLowerText(command);
     if (name.empty()) {
       out += Occurrence;
     } else if (name == u"upper") {
-      out += streams_detail::UpperAZ(Occurrence);
+      out += SimpleUpperText(Occurrence);
     } else if (name == u"lower") {
-      out += LowerAZ(Occurrence);
+      out += SimpleLowerText(Occurrence);
     } else if (name == u"count") {
-      out += FromUtf8(std::to_string(Number));
+      out += DecimalText(Number);
     } else if (OnUnknownModifier != nullptr) {
       String substring = Occurrence;
       OnUnknownModifier(command, substring);
@@ -526,8 +522,8 @@ int32_t SearchAndReplace(TMemoryStream& Source, TMemoryStream& Dest, StringView 
   const int64_t start = Source.Position();
   const std::string data = streams_detail::ReadRest(Source);
   const std::string search =
-      IgnoreCase ? LowerAZBytes(StringToBytes(SearchText)) : StringToBytes(SearchText);
-  const std::string haystack = IgnoreCase ? LowerAZBytes(data) : data;
+      IgnoreCase ? SimpleLowerText(StringToBytes(SearchText)) : StringToBytes(SearchText);
+  const std::string haystack = IgnoreCase ? SimpleLowerText(data) : data;
   std::string out;
   int32_t seen = 0;
   int32_t replaced = 0;

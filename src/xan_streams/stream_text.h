@@ -1,5 +1,5 @@
-// Helpers shared by the stream sources: simple A-Z case folding, bytes appended as characters,
-// line ends by EOLMode, and the rest of a stream as bytes.
+// Helpers shared by the stream sources: bytes appended as characters, line ends by EOLMode, and
+// the rest of a stream as bytes.
 #pragma once
 
 #include <cstdint>
@@ -12,24 +12,6 @@ namespace xan::streams_detail {
 
 inline constexpr uint8_t kLF = 10;
 inline constexpr uint8_t kCR = 13;
-
-// Folds A-Z to a-z (and, for UpperCase, a-z to A-Z); every other character stays.
-constexpr Char LowerAZ(Char C) noexcept {
-  return C >= u'A' && C <= u'Z' ? static_cast<Char>(C + 32) : C;
-}
-constexpr Char UpperAZ(Char C) noexcept {
-  return C >= u'a' && C <= u'z' ? static_cast<Char>(C - 32) : C;
-}
-inline String LowerAZ(StringView Text) {
-  String out(Text);
-  for (Char& c : out) c = LowerAZ(c);
-  return out;
-}
-inline String UpperAZ(StringView Text) {
-  String out(Text);
-  for (Char& c : out) c = UpperAZ(c);
-  return out;
-}
 
 // Appends N bytes as the characters of the same codes.
 inline void AppendBytes(String& Text, const uint8_t* Bytes, size_t N) {

@@ -2,11 +2,13 @@
 // attribute item machine, and the searches for a named tag and for a listed tag.
 #include "xan/streams/tags.h"
 
-#include "xan_streams/stream_text.h"
+#include "platform/simple_text.h"
 
 namespace xan {
 
-using streams_detail::LowerAZ;
+using detail::SimpleLower;
+using detail::SimpleLowerText;
+using detail::TrimBlanksView;
 
 namespace {
 
@@ -34,12 +36,6 @@ struct TTag {
   bool EmptyElement = false;
 };
 
-String TrimBlanks(StringView Text) {
-  const size_t first = Text.find_first_not_of(u' ');
-  if (first == StringView::npos) return {};
-  return String(Text.substr(first, Text.find_last_not_of(u' ') - first + 1));
-}
-
 // Splits a complete tag text (ending with '>') into name and attribute text.
 TTag ParseTagText(const String& Text) {
   TTag tag;
@@ -53,9 +49,9 @@ TTag ParseTagText(const String& Text) {
     tag.Name = Text.substr(0, end);
   } else {
     tag.Name = Text.substr(0, blank);
-    tag.Attributes = TrimBlanks(StringView(Text).substr(blank + 1, end - blank - 1));
+    tag.Attributes = TrimBlanksView(StringView(Text).substr(blank + 1, end - blank - 1));
   }
-  tag.Name = LowerAZ(tag.Name);
+  tag.Name = SimpleLowerText(tag.Name);
   return tag;
 }
 
@@ -97,7 +93,7 @@ bool EndsWithEndTag(const String& Text, const String& EndTag) {
   if (Text.size() < EndTag.size()) return false;
   const size_t base = Text.size() - EndTag.size();
   for (size_t i = 0; i < EndTag.size(); ++i) {
-    if (LowerAZ(Text[base + i]) != EndTag[i]) return false;
+    if (SimpleLower(Text[base + i]) != EndTag[i]) return false;
   }
   return true;
 }
@@ -167,7 +163,7 @@ bool ScanStreamForXMLTag(TStream& InStream, StringView TagName, String& Attribut
                          String& Content) {
   Attributes.clear();
   Content.clear();
-  const String wanted = LowerAZ(TagName);
+  const String wanted = SimpleLowerText(TagName);
   TStreamChars in{InStream};
   TTag tag;
   while (ReadNextTag(in, tag)) {
@@ -256,13 +252,13 @@ TItemResult ReadAttribItem(StringView Text, size_t& Pos, String& Name, String& V
 }  // namespace
 
 String ScanForXMLAttrib(StringView Instring, StringView AttribName) {
-  const String wanted = LowerAZ(AttribName);
+  const String wanted = SimpleLowerText(AttribName);
   size_t pos = 0;
   String name;
   String value;
   while (pos < Instring.size()) {
     if (ReadAttribItem(Instring, pos, name, value) == irError) return {};
-    if (LowerAZ(TrimBlanks(name)) == wanted) return value;
+    if (SimpleLowerText(TrimBlanksView(name)) == wanted) return value;
   }
   return {};
 }

@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/simple_text.h"
 #include "xan/platform/locale.h"
-#include "xan_stringl/simple_case.h"
 
 namespace xan {
+
+using detail::SimpleUpper;
 
 namespace {
 

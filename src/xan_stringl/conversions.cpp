@@ -4,33 +4,17 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 
+#include "platform/simple_text.h"
 #include "xan/stringl/number_format.h"
-#include "xan_stringl/simple_case.h"
 
 namespace xan {
 
+using detail::DecimalText;
+using detail::SimpleSameText;
+using detail::TrimBlanksView;
+
 namespace {
-
-// StripLTBlanks without the copy, so that StrToTriState stays free of allocation.
-StringView StripBlanks(StringView s) noexcept {
-  while (!s.empty() && s.front() == u' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == u' ') s.remove_suffix(1);
-  return s;
-}
-
-bool EqualIgnoringAsciiCase(StringView a, StringView b) noexcept {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](Char x, Char y) {
-           return SimpleLower(x) == SimpleLower(y);
-         });
-}
-
-String IntText(int64_t v) {
-  char buf[24];
-  const auto r = std::to_chars(buf, buf + sizeof buf, v);
-  return String(buf, r.ptr);
-}
 
 // ------------------------------------------------------------------------------------------------
 // Variants
@@ -60,7 +44,7 @@ String ScalarText(const Variant& v) {
     case varBoolean:
       return BoolToStr(v.AsBoolean(), 0);
     default:
-      return u"(unknown type: " + IntText(code) + u")";
+      return u"(unknown type: " + DecimalText(code) + u")";
   }
 }
 
@@ -123,12 +107,12 @@ String BoolToStr(bool value, int32_t mode) {
 }
 
 TTriState StrToTriState(StringView text) noexcept {
-  const StringView t = StripBlanks(text);
+  const StringView t = TrimBlanksView(text);
   for (StringView word : {u"true", u"1", u"+1", u"yes"}) {
-    if (EqualIgnoringAsciiCase(t, word)) return tsTrue;
+    if (SimpleSameText(t, word)) return tsTrue;
   }
   for (StringView word : {u"false", u"-1", u"no"}) {
-    if (EqualIgnoringAsciiCase(t, word)) return tsFalse;
+    if (SimpleSameText(t, word)) return tsFalse;
   }
   return tsUndefined;
 }
@@ -155,7 +139,7 @@ int32_t FindInList(StringView text, bool casesensitive, const List& list) noexce
   for (const auto& entry : list) {
     ++pos;
     const StringView e(entry);
-    if (casesensitive ? e == text : EqualIgnoringAsciiCase(e, text)) return pos;
+    if (casesensitive ? e == text : SimpleSameText(e, text)) return pos;
   }
   return 0;
 }
@@ -199,7 +183,7 @@ String ConvertVariant(const Variant& value) {
 
   String out = u"Array";
   for (int d = 0; d < depth; ++d) {
-    out += u'[' + IntText(levels[d].Low) + u',' + IntText(levels[d].High) + u']';
+    out += u'[' + DecimalText(levels[d].Low) + u',' + DecimalText(levels[d].High) + u']';
   }
   out += u':';
   out += kCrLf;
@@ -228,7 +212,7 @@ String ConvertVariant(const Variant& value) {
   }
   const TLevel& lv3 = levels[2];
   for (int64_t k = lv3.Low; k < lv3.Low + lv3.Shown; ++k) {
-    out += u"layer " + IntText(k) + u':';
+    out += u"layer " + DecimalText(k) + u':';
     out += kCrLf;
     appendLayer(&k);
     if (levels[1].Cut) {
@@ -273,7 +257,7 @@ String CreateParList(const TIntArray& data, bool appendcomma, int32_t maxitems, 
 }
 String CreateParList(std::span<const int32_t> data, bool appendcomma, int32_t maxitems,
                      bool brackets) {
-  return ParList(data, appendcomma, maxitems, brackets, [](int32_t v) { return IntText(v); });
+  return ParList(data, appendcomma, maxitems, brackets, [](int32_t v) { return DecimalText(v); });
 }
 String CreateParList(std::span<const bool> data, bool appendcomma, int32_t maxitems,
                      bool brackets) {

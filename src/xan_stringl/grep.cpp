@@ -3,19 +3,19 @@
 #include "xan/stringl/grep.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <limits>
 #include <string>
-#include <string_view>
-#include <system_error>
-#include <utility>
 
+#include "platform/simple_text.h"
 #include "xan/platform/exceptions.h"
+#include "xan/platform/textfile.h"
 #include "xan/stringl/number_format.h"
 #include "xan/xanbase.h"
 
 namespace xan {
+
+using detail::SimpleLower;
+
 namespace {
 
 // ================================================================================================
@@ -59,10 +59,6 @@ constexpr int32_t MaxLiteral = 255;
 constexpr Char Member = u'*';
 constexpr Char NonMember = u' ';
 
-constexpr Char LowerAZ(Char c) noexcept {
-  return (c >= u'A' && c <= u'Z') ? static_cast<Char>(c + (u'a' - u'A')) : c;
-}
-
 // ================================================================================================
 // Compilation
 
@@ -75,7 +71,7 @@ class TPatternReader {
 
   bool Next(Char& c) noexcept {
     if (FPos >= FText.size()) return false;
-    c = FLower ? LowerAZ(FText[FPos]) : FText[FPos];
+    c = FLower ? SimpleLower(FText[FPos]) : FText[FPos];
     ++FPos;
     // An "\#" right after a backslash (as read so far) stays as it is.
     if (c == u'\\' && FPos < FText.size() && FText[FPos] == u'#' && FPrev != u'\\') {
@@ -422,7 +418,7 @@ class TMatcher {
  private:
   Char At(int32_t pos) const noexcept {
     const Char c = FText[pos - 1];
-    if constexpr (Fold) return LowerAZ(c);
+    if constexpr (Fold) return SimpleLower(c);
     return c;
   }
 
@@ -438,7 +434,7 @@ class TMatcher {
     const Char* s = FText + (pos - 1);
     for (int32_t j = 0; j < n; ++j) {
       Char c = s[j];
-      if constexpr (Fold) c = LowerAZ(c);
+      if constexpr (Fold) c = SimpleLower(c);
       if (c != t.Params[static_cast<size_t>(j + 1)]) return false;
     }
     return true;
@@ -529,7 +525,7 @@ class TMatcher {
     const int32_t last = FLen - t.NumChars + 1;  // the last position where it fits
     for (; q <= last; ++q) {
       Char c = FText[q - 1];
-      if constexpr (Fold) c = LowerAZ(c);
+      if constexpr (Fold) c = SimpleLower(c);
       if (c == first && Occurs(t, q)) return q;
     }
     return FLen + 2;
@@ -614,32 +610,6 @@ String TokenLine(const TGrepToken& t) {
       return s + u"(string) " + chars();
     }
   }
-}
-
-[[noreturn]] void ThrowFileError(StringView verb, StringView name, int err) {
-  if (err == 0) err = EIO;
-  String msg = u"Cannot ";
-  msg += verb;
-  msg += u" file \"";
-  msg += name;
-  msg += u"\": ";
-  msg += FromUtf8(std::generic_category().message(err));
-  throw EInOutError(std::move(msg), err);
-}
-
-// Creates (or overwrites) the file and writes bytes to it. Until the platform's file streams
-// take this over, the C library does the work; every failure, closing included, is reported.
-void WriteFileBytes(StringView name, std::string_view bytes) {
-  errno = 0;
-  std::FILE* f = std::fopen(ToUtf8(name).c_str(), "wb");
-  if (f == nullptr) ThrowFileError(u"create", name, errno);
-  errno = 0;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  const int writeErr = errno;
-  errno = 0;
-  const bool closed = std::fclose(f) == 0;
-  if (!written) ThrowFileError(u"write", name, writeErr);
-  if (!closed) ThrowFileError(u"write", name, errno);
 }
 
 }  // namespace
@@ -736,14 +706,11 @@ TGrepToken TGrep::GetRegExpToken(int32_t regix) const noexcept {
 }
 
 void TGrep::PrintRegExp(StringView FName) const {
-  String text;
-  for (int32_t k = 1; k <= FLengRegExp; ++k) {
-    text += TokenLine(FregExp[k]);
-    text += u"\r\n";
-  }
-  if (FError <= errQuantifier) text += ErrorText(FError);  // the limit codes have no text here
-  text += u"\r\n";
-  WriteFileBytes(FName, StringToAnsi(text));
+  TTextFile listing(FName, tfmRewrite);
+  for (int32_t k = 1; k <= FLengRegExp; ++k) listing.WriteLn(TokenLine(FregExp[k]));
+  // The limit codes have no text here.
+  listing.WriteLn(FError <= errQuantifier ? ErrorText(FError) : StringView());
+  listing.Close();
 }
 
 }  // namespace xan

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "platform/simple_text.h"
 #include "xan/univconst.h"
 
 namespace xan {
@@ -230,9 +231,7 @@ namespace {
 // A clock field: two characters, padded with "0" or a blank; 100 and more print in full.
 void AppendField(String& out, uint64_t v, bool zeroPad) {
   if (v < 10) out += zeroPad ? u'0' : u' ';
-  char buf[24];
-  const auto r = std::to_chars(buf, buf + sizeof buf, v);
-  out.append(buf, r.ptr);
+  detail::AppendDecimal(out, v);
 }
 
 }  // namespace
@@ -292,15 +291,12 @@ int32_t ScanHexNumber(StringView text, int32_t& pos) noexcept {
   while (p < len && text[p - 1] == u' ') ++p;
   uint32_t value = 0;
   while (p <= len) {
-    Char c = text[p - 1];
-    if (c >= u'a' && c <= u'z') c = static_cast<Char>(c - 32);
+    const Char c = text[p - 1];
+    const int digit = detail::HexDigitValue(c);
     if (c == u'$' && p == 1) {
       ++p;
-    } else if (c >= u'0' && c <= u'9') {
-      value = value * 16 + (c - u'0');
-      ++p;
-    } else if (c >= u'A' && c <= u'F') {
-      value = value * 16 + (c - u'A' + 10);
+    } else if (digit >= 0) {
+      value = value * 16 + static_cast<uint32_t>(digit);
       ++p;
     } else {
       break;

@@ -1,24 +1,14 @@
-// Simple case of the string unit: only "A".."Z" and "a".."z" change, whatever the locale.
-// Shared by the search, count, replace and trim functions that ignore case this way.
+// Simple case ("A".."Z" and "a".."z" only) under the names the string unit's users know, in
+// namespace xan; the functions themselves are the shared ones of platform/simple_text.h.
 #pragma once
 
-#include "xan/platform/strings.h"
+#include "platform/simple_text.h"
 
 namespace xan {
 
-constexpr Char SimpleUpper(Char c) noexcept {
-  return c >= u'a' && c <= u'z' ? static_cast<Char>(c - 32) : c;
-}
-
-constexpr Char SimpleLower(Char c) noexcept {
-  return c >= u'A' && c <= u'Z' ? static_cast<Char>(c + 32) : c;
-}
-
-// The text with "A".."Z" lowered: the folded form in which simple case-insensitive searches run.
-inline String SimpleLowerText(StringView text) {
-  String out(text);
-  for (Char& c : out) c = SimpleLower(c);
-  return out;
-}
+using detail::SimpleLower;
+using detail::SimpleLowerText;
+using detail::SimpleUpper;
+using detail::SimpleUpperText;
 
 }  // namespace xan

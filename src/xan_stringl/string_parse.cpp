@@ -4,10 +4,12 @@
 
 #include <algorithm>
 
+#include "platform/simple_text.h"
 #include "xan/stringl/char_funcs.h"
-#include "xan_stringl/simple_case.h"
 
 namespace xan {
+
+using detail::SimpleSameText;
 
 namespace {
 
@@ -48,15 +50,9 @@ TTagSpan NextTag(StringView text, size_t from) {
   }
 }
 
-bool SameSimple(StringView a, StringView b) noexcept {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](Char x, Char y) {
-           return SimpleLower(x) == SimpleLower(y);
-         });
-}
-
 int32_t TagIndex(StringView name, std::span<const String> tags) noexcept {
   for (size_t i = 0; i < tags.size(); ++i) {
-    if (SameSimple(name, tags[i])) return static_cast<int32_t>(i);
+    if (SimpleSameText(name, tags[i])) return static_cast<int32_t>(i);
   }
   return -1;
 }
@@ -261,10 +257,10 @@ int32_t ReadNextTagInString(StringView text, int32_t& pos, std::span<const Strin
     size_t from = t.close + 1;
     next = text.size();
     for (TTagSpan u = NextTag(text, from); u.open != npos; u = NextTag(text, u.close + 1)) {
-      if (SameSimple(u.name, t.name) && !HasNoContent(text, u)) {
+      if (SimpleSameText(u.name, t.name) && !HasNoContent(text, u)) {
         ++depth;
       } else if (!u.name.empty() && u.name.front() == u'/' &&
-                 SameSimple(u.name.substr(1), t.name) && --depth == 0) {
+                 SimpleSameText(u.name.substr(1), t.name) && --depth == 0) {
         endOpen = u.open;
         next = u.close + 1;
         break;

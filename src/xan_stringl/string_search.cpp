@@ -6,13 +6,16 @@
 #include <array>
 #include <utility>
 
+#include "platform/simple_text.h"
 #include "xan/platform/locale.h"
 #include "xan/stringl/char_funcs.h"
 #include "xan/stringl/number_format.h"
-#include "xan_stringl/simple_case.h"
 #include "xan_stringl/text_search.h"
 
 namespace xan {
+
+using detail::SimpleLower;
+using detail::SimpleLowerText;
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/simple_text.h"
 #include "xan/platform/random.h"
 #include "xan_xancolors/color_math.h"
 
@@ -163,9 +164,8 @@ TColor InvertColor(TColor c) noexcept {
 // Hexadecimal text
 
 String ColorToHexStr(TColor c) {
-  static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-  String s(8, u'0');
-  for (int i = 7; i >= 0; --i, c >>= 4) s[static_cast<size_t>(i)] = kDigits[c & 0xFU];
+  String s;
+  detail::AppendHex8(s, c);
   return s;
 }
 
@@ -176,18 +176,9 @@ bool detail::ReadHexColor(StringView text, TColor& value) noexcept {
   value = 0;
   const size_t first = i;
   for (; i < text.size(); ++i) {
-    const Char c = text[i];
-    uint32_t digit = 0;
-    if (c >= u'0' && c <= u'9') {
-      digit = c - u'0';
-    } else if (c >= u'A' && c <= u'F') {
-      digit = c - u'A' + 10;
-    } else if (c >= u'a' && c <= u'f') {
-      digit = c - u'a' + 10;
-    } else {
-      break;
-    }
-    value = (value << 4) + digit;
+    const int digit = detail::HexDigitValue(text[i]);
+    if (digit < 0) break;
+    value = (value << 4) + static_cast<uint32_t>(digit);
   }
   return i > first;
 }

@@ -1,10 +1,10 @@
 // The palette text format: header and colour lines, written and read over line callbacks.
 #include "xan_xancolors/palette_text.h"
 
-#include <charconv>
 #include <string>
 #include <utility>
 
+#include "platform/simple_text.h"
 #include "xan/xancolors/color_models.h"
 #include "xan_xancolors/color_math.h"
 
@@ -12,33 +12,17 @@ namespace xan::detail {
 
 namespace {
 
-String DecimalText(int32_t value) {
-  char buffer[16];
-  const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
-  return String(buffer, end);
-}
-
 bool IsSeparator(Char c) noexcept {
   return c == u' ' || c == u'\t';
 }
 
-// Reads an optionally signed decimal integer at `i`, skipping separators before it; the number
-// must end at a separator or at the end of the text.
+// Reads the word at `i`, after the separators before it, as an optionally signed decimal
+// integer; `i` ends at the separator after the word or at the end of the text.
 bool ReadInteger(StringView text, size_t& i, int32_t& value) noexcept {
   while (i < text.size() && IsSeparator(text[i])) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) negative = text[i++] == u'-';
   const size_t start = i;
-  int64_t v = 0;
-  for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-    v = v * 10 + (text[i] - u'0');
-    if (v > int64_t{2147483648}) return false;
-  }
-  if (i == start || (i < text.size() && !IsSeparator(text[i]))) return false;
-  if (negative) v = -v;
-  if (v > 2147483647) return false;
-  value = static_cast<int32_t>(v);
-  return true;
+  while (i < text.size() && !IsSeparator(text[i])) ++i;
+  return ReadDecimal(text.substr(start, i - start), value) == TDecimalRead::Ok;
 }
 
 }  // namespace
@@ -70,7 +54,8 @@ bool ParsePaletteHeader(StringView line, int32_t& first, int32_t& last) noexcept
 
 bool ReadPaletteText(TColorArray& palette, int32_t first, int32_t last, bool adjustSize,
                      const TPaletteLineReader& readLine) {
-  if (adjustSize) palette.Resize(last);
+  // A damaged header must not make us allocate gigabytes; the palette is then too small.
+  if (adjustSize && last <= MaxPaletteFileColors) palette.Resize(last);
   bool result = false;
   if (palette.Size() >= last) {
     result = true;

@@ -34,12 +34,12 @@ bool WritePaletteText(const TColorArray& palette, int32_t first, int32_t last,
 bool ParsePaletteHeader(StringView line, int32_t& first, int32_t& last) noexcept;
 
 // Reads the colour lines first..last after the header: with adjustSize the palette is first
-// resized to `last` entries. When the palette then holds at least `last` colours the result is
-// true and each line that starts with a hexadecimal colour (blanks and one "$" skipped) is
-// stored with SetColorElem at its position (positions outside the palette are skipped, lines
-// without a digit leave their entry alone); reading ends early when the lines run out. A
-// palette that is too small reads nothing and gives false. Changed() is called at the end in
-// both cases. Raises EXANColArrayError when the resize cannot be allocated.
+// resized to `last` entries, unless last is above MaxPaletteFileColors. When the palette then holds
+// at least `last` colours the result is true and each line that starts with a hexadecimal colour
+// (blanks and one "$" skipped) is stored with SetColorElem at its position (positions outside the
+// palette are skipped, lines without a digit leave their entry alone); reading ends early when the
+// lines run out. A palette that is too small reads nothing and gives false. Changed() is called at
+// the end in both cases. Raises EXANColArrayError when the resize cannot be allocated.
 bool ReadPaletteText(TColorArray& palette, int32_t first, int32_t last, bool adjustSize,
                      const TPaletteLineReader& readLine);
 

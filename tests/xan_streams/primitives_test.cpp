@@ -13,10 +13,10 @@
 #include <random>
 
 #include "../platform/temp_dir.h"
+#include "platform/simple_text.h"
 #include "test_streams.h"
 #include "xan/univconst.h"
 #include "xan_streams/extended.h"
-#include "xan_streams/stream_text.h"
 
 namespace xan {
 namespace {
@@ -778,7 +778,7 @@ TEST(ReadStreamUntilRandomized, MatchesTheDocumentedSteps) {
   for (int i = 0; i < 3000; ++i) {
     const std::string in = RandomBytes(rng, 1200, "abcAB");
     const String search = BytesToString(RandomBytes(rng, 6, "abABz"));
-    const String lowered = streams_detail::LowerAZ(search);
+    const String lowered = detail::SimpleLowerText(search);
     // The steps: 256-byte blocks until a short one or until the lower-cased text holds the match.
     std::string collected;
     size_t p = std::string::npos;
@@ -786,7 +786,7 @@ TEST(ReadStreamUntilRandomized, MatchesTheDocumentedSteps) {
       const size_t n = std::min<size_t>(256, in.size() - at);
       collected.append(in, at, n);
       at += n;
-      const String lower = streams_detail::LowerAZ(BytesToString(collected));
+      const String lower = detail::SimpleLowerText(BytesToString(collected));
       p = search.empty() ? String::npos : lower.find(lowered);
       if (p != String::npos || n < 256) break;
     }

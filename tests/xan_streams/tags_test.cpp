@@ -365,7 +365,9 @@ TEST_F(TagsInTextFile, RandomInputMatchesTheDocumentedSteps) {
       Char c = 0;
       const bool more = f.PeekChar(c);
       ASSERT_EQ(more, pos < in.size());
-      if (more) ASSERT_EQ(c, in[pos]);
+      if (more) {
+        ASSERT_EQ(c, in[pos]);
+      }
     }
   }
 }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "palette_test_util.h"
 #include "xan/xancolors/color_models.h"
 #include "xan/xancolors/color_tables.h"
 #include "xan_xancolors/color_math.h"
@@ -23,26 +24,9 @@ namespace {
 
 using detail::PackRGB;
 
-std::vector<TColor> Colors(const TColorArray& p) {
-  std::vector<TColor> v;
-  for (int32_t i = 1; i <= p.Size(); ++i) v.push_back(p.GetColorElem(i));
-  return v;
-}
-
-// A palette of n entries holding 1, 2, ..., n, so that moves are easy to read.
-void Number(TColorArray& p, int32_t n) {
-  p.SetSize(n);
-  for (int32_t i = 1; i <= n; ++i) p.SetColorElem(i, static_cast<TColor>(i));
-}
-
-// Counts the notifications of a palette.
-struct Counter {
-  int calls = 0;
-  TObject* sender = nullptr;
-  void Watch(TColorArray& p) {
-    p.SetOnChange([this](TObject* s) { ++calls, sender = s; });
-  }
-};
+using testing::Colors;
+using testing::Counter;
+using testing::Number;
 
 // ------------------------------------------------------------------------------------------------
 // Construction and element access

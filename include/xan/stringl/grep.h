@@ -204,8 +204,8 @@ class XAN_EXPORT TGrep : public TComponent {
   //                   "no errors"
   // Other labels: "taAnyByte: ", "    taBol: ", "  taMult1: ", "   taOpti: "; quantifier
   // operands "(set) <members>", "(string) <characters>", "(anychar) ".
-  // Raises EInOutError (with the host's error number) when the file cannot be created or
-  // written.
+  // Raises EInOutError (with the host's error number) when the file cannot be created (as
+  // EFCreateError) or written.
   void PrintRegExp(StringView FName) const;
 
  private:

@@ -1,5 +1,5 @@
 // TColorArray: a resizable palette component that maps positions 1..Size to colours, filled from
-// key colours by interpolation, transformed, searched, copied, backed up and restored.
+// key colours by interpolation, transformed, searched, copied, backed up, and kept in text files.
 #pragma once
 
 #include <cstdint>
@@ -9,10 +9,17 @@
 
 #include "xan/platform/classes.h"
 #include "xan/platform/export.h"
+#include "xan/platform/strings.h"
+#include "xan/platform/textfile.h"
 #include "xan/platform/types.h"
 #include "xan/xanbase.h"
 
 namespace xan {
+
+// The most positions a palette file can make ReadFromOpenTextFile resize a palette to (2^20,
+// 8 MiB of palette and backup). A header asking for more is taken as damaged rather than
+// trusted with an allocation of gigabytes; a program that wants a larger palette calls Resize.
+inline constexpr int32_t MaxPaletteFileColors = 1048576;
 
 // A palette of Size() colours, at positions counted from 1 to Size() (at least 1).
 //
@@ -110,9 +117,57 @@ class XAN_EXPORT TColorArray : public TComponent {
   void CopyFrom(const TColorArray* ColArraySource, int32_t SourceElemLo, int32_t SourceElemHi,
                 int32_t DestElem);
 
-  // TODO(palette files): WriteToOpenTextFile, ReadFromOpenTextFile, StoreOnFile and LoadFromFile
-  // join here with the platform's open text file; the format itself is in
-  // src/xan_xancolors/palette_text.h.
+  // ----------------------------------------------------------------------------------------------
+  // Palette files
+  //
+  // A palette file is a text file (ANSI code page, CR LF line ends) of a header line with the
+  // first and the last position written, as two decimal integers and one blank between them, then
+  // one line per position from first to last with its colour as ColorToHexStr writes it: 8
+  // upper-case hexadecimal digits of the whole TColor, without prefix. Positions 2..5:
+  //   2 5
+  //   000000FF
+  //   0000FF00
+  //   00FF0000
+  //   00FFFFFF
+  // None of these functions raises: every failure (a file that cannot be opened, created, read or
+  // written, a header that is not two integers, a palette too small, storage that cannot be had)
+  // is reported by a false result.
+
+  // Writes positions First..Last at the file's position, after exchanging the bounds when Last <
+  // First, raising First to 1 and lowering Last to Size(): the header, then the colour lines. The
+  // output is flushed to the host at the end, so that a full disk or any other write error shows
+  // here as false instead of passing for success (the file stays open and keeps what was
+  // written). False as well when TextFile is not open for writing. On 6 colours:
+  //   (5, 2) => "2 5" and 4 lines,  (-3, 100) => "1 6" and 6 lines,  (10, 20) => "10 6" alone
+  bool WriteToOpenTextFile(TTextFile& TextFile, int32_t First, int32_t Last) const;
+
+  // Reads a palette from the file's position. The header line gives first and last; with
+  // AdjustSize the palette is resized to `last` entries (not last - first + 1; a last below 1
+  // resizes nothing, and neither does a last above MaxPaletteFileColors, which a palette file
+  // cannot ask for). When the palette then holds at least `last` colours, the result is true and
+  // the lines of positions first..last are read: each line's colour (leading blanks and one "$"
+  // skipped, then hexadecimal digits up to the first other character) is stored by
+  // SetColorElem, which notifies; positions outside the palette and lines without a digit are
+  // skipped, and a file that ends early leaves the positions after its end as they were.
+  // Otherwise nothing is read and the result is false. Changed() is called at the end in both
+  // cases. The result is false, too, when the header is not two integers (the palette is then
+  // untouched and not notified), when the resize cannot be allocated, and when the host fails
+  // to read a line (the colours read before it are kept, and Changed() is called).
+  //   "2 5" + 4 colour lines, AdjustSize => Size() 5, positions 2..5 read, true
+  //   "1 4" + 4 lines on 3 colours without AdjustSize => nothing read, false
+  //   "1 2000000000", AdjustSize => no resize; false unless the palette holds that many already
+  bool ReadFromOpenTextFile(TTextFile& TextFile, bool AdjustSize);
+
+  // Creates (or empties) the file FileName, writes positions FirstElem..LastElem to it as
+  // WriteToOpenTextFile does, and closes it. False when the file cannot be created or a line,
+  // or the closing, cannot be written; the file may then hold part of the palette.
+  //   StoreOnFile(5, 2, name) => the header "2 5" and the colours of positions 2 to 5
+  bool StoreOnFile(int32_t FirstElem, int32_t LastElem, StringView FileName) const;
+
+  // Opens the file FileName for reading, reads a palette from it as ReadFromOpenTextFile does,
+  // and closes it. False when the file cannot be opened (it does not exist, is a directory, ...)
+  // and for every failure of ReadFromOpenTextFile.
+  bool LoadFromFile(StringView FileName, bool AdjustSize);
 
   // ----------------------------------------------------------------------------------------------
   // Notification
