@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "platform/simple_text.h"
 #include "xan_dstruct/component_support.h"
 #include "xan_dstruct/stringarray_internal.h"
 
@@ -121,7 +122,7 @@ const TKeyTables& KeyTables() noexcept {
     for (int b = 0; b < 256; ++b) {
       const auto byte = static_cast<uint8_t>(b);
       t.Code[b] = AnsiToChar(byte);
-      t.LowerByte[b] = LowerAsciiByte(byte);
+      t.LowerByte[b] = detail::SimpleLower(byte);
       t.LowerCode[b] = AnsiToChar(t.LowerByte[b]);
     }
     for (int b = 0; b < 256; ++b) {

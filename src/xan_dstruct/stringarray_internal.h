@@ -25,14 +25,6 @@ struct TKeyTables {
 
 const TKeyTables& KeyTables() noexcept;
 
-// A-Z to a-z, everything else as it is.
-constexpr uint8_t LowerAsciiByte(uint8_t b) noexcept {
-  return b >= 'A' && b <= 'Z' ? static_cast<uint8_t>(b + 32) : b;
-}
-constexpr Char LowerAsciiChar(Char c) noexcept {
-  return c >= u'A' && c <= u'Z' ? static_cast<Char>(c + 32) : c;
-}
-
 // Three-way comparison of two cells through a code table (Code or LowerCode).
 inline int CompareCells(std::string_view a, std::string_view b,
                         const std::array<uint16_t, 256>& code) noexcept {

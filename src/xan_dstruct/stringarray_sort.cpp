@@ -4,6 +4,7 @@
 #include <new>
 #include <utility>
 
+#include "platform/simple_text.h"
 #include "xan/dstruct/stringarray.h"
 #include "xan_dstruct/stringarray_internal.h"
 
@@ -12,8 +13,6 @@ namespace xan {
 using stringarray_detail::CompareCells;
 using stringarray_detail::CompareTextWithCell;
 using stringarray_detail::KeyTables;
-using stringarray_detail::LowerAsciiByte;
-using stringarray_detail::LowerAsciiChar;
 using stringarray_detail::LowerPrefixKey;
 
 namespace {
@@ -44,7 +43,7 @@ int32_t Percent(int64_t done, int64_t total) noexcept {
 }
 
 void LowerAscii(String& s) noexcept {
-  for (Char& c : s) c = LowerAsciiChar(c);
+  for (Char& c : s) c = detail::SimpleLower(c);
 }
 
 }  // namespace
@@ -262,7 +261,7 @@ bool TStringArray::FindCellIntern(StringView FindStr, bool MatchCase, int32_t Co
   for (size_t i = 0; i < FindStr.size(); ++i) {
     if (!IsAnsiChar(FindStr[i])) return false;
     const uint8_t b = CharToAnsi(FindStr[i]);
-    needleBuf[i] = static_cast<char>(MatchCase ? b : LowerAsciiByte(b));
+    needleBuf[i] = static_cast<char>(MatchCase ? b : detail::SimpleLower(b));
   }
   const std::string_view needle(needleBuf, FindStr.size());
   int32_t colLow = ColLow;

@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 
+#include "platform/simple_text.h"
 #include "xan/dstruct/stringarray.h"
 #include "xan/platform/textfile.h"
 #include "xan/streams/tags.h"
@@ -11,7 +12,6 @@
 namespace xan {
 
 using stringarray_detail::DecimalText;
-using stringarray_detail::LowerAsciiChar;
 
 namespace {
 
@@ -81,7 +81,7 @@ StringView TrimBlanks(StringView s) {
 
 String LowerAscii(StringView s) {
   String out(s);
-  for (Char& c : out) c = LowerAsciiChar(c);
+  for (Char& c : out) c = detail::SimpleLower(c);
   return out;
 }
 

@@ -2,10 +2,10 @@
 // producer, files and streams.
 #include "xan/htmlsupport/html_producer.h"
 
+#include "platform/simple_text.h"
 #include "xan/platform/textfile.h"
 #include "xan/streams/primitives.h"
 #include "xan/stringl/char_funcs.h"
-#include "xan_stringl/simple_case.h"
 
 namespace xan {
 
@@ -47,7 +47,8 @@ const String& THtmlProducer::Convert() {
     if (callback) {
       String params;
       if (blank != StringView::npos) params = StripLTBlanks(body.substr(blank + 1));
-      callback(this, SimpleLowerText(body.substr(0, blank)), std::move(params), replacement);
+      callback(this, detail::SimpleLowerText(body.substr(0, blank)), std::move(params),
+               replacement);
     }
     out += replacement;
     p = tagEnd;

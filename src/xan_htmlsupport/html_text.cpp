@@ -6,11 +6,10 @@
 #include <array>
 #include <charconv>
 
+#include "platform/simple_text.h"
 #include "xan/stringl/char_funcs.h"
 #include "xan/stringl/string_search.h"
 #include "xan/xanbase.h"
-#include "xan_htmlsupport/hex_digits.h"
-#include "xan_stringl/simple_case.h"
 
 namespace xan {
 
@@ -140,7 +139,7 @@ size_t ReadReference(StringView text, size_t at, String& out) {
     uint32_t code = 0;
     for (; i < n; ++i) {
       const int digit =
-          hex ? html_detail::HexValue(text[i]) : (IsDigit(text[i]) ? text[i] - u'0' : -1);
+          hex ? detail::HexDigitValue(text[i]) : (IsDigit(text[i]) ? text[i] - u'0' : -1);
       if (digit < 0) break;
       // Past the largest code point the value stops growing: it is refused anyway.
       code = std::min<uint32_t>(code * (hex ? 16 : 10) + static_cast<uint32_t>(digit),
@@ -311,7 +310,7 @@ String TagName(StringView text, size_t lt, bool& closing) {
   closing = i < text.size() && text[i] == u'/';
   if (closing) ++i;
   String name;
-  for (; i < text.size() && IsDigitLetter(text[i]); ++i) name += SimpleLower(text[i]);
+  for (; i < text.size() && IsDigitLetter(text[i]); ++i) name += detail::SimpleLower(text[i]);
   return name;
 }
 

@@ -2,16 +2,16 @@
 // of URLDecode.
 #include "xan/htmlsupport/url_coding.h"
 
+#include "platform/simple_text.h"
 #include "xan/platform/types.h"
 #include "xan/stringl/char_funcs.h"
 #include "xan/stringl/string_search.h"
-#include "xan_htmlsupport/hex_digits.h"
 
 namespace xan {
 
 namespace {
 
-using html_detail::HexValue;
+using detail::HexDigitValue;
 
 // The characters that URLEncode escapes.
 constexpr TCharSet kURLReserved{u' ', u'!', u'*', u'\'', u'(', u')', u';', u':', u'@', u'&',
@@ -25,7 +25,7 @@ String DecodePass(StringView text) {
   for (size_t i = 0; i < text.size(); ++i) {
     const Char c = text[i];
     if (c == u'%' && i + 2 < text.size() && IsHexChar(text[i + 1]) && IsHexChar(text[i + 2])) {
-      out += static_cast<Char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+      out += static_cast<Char>(HexDigitValue(text[i + 1]) * 16 + HexDigitValue(text[i + 2]));
       i += 2;
     } else {
       out += c;
