@@ -179,6 +179,52 @@ TEST(RLEncoder, RoundTripsRandomDataWithRandomRuns) {
   }
 }
 
+TEST(RLEncoder, DecodesArbitraryBytesLikeThePlainStateMachine) {
+  std::mt19937 gen(4242);
+  for (int trial = 0; trial < 200; ++trial) {
+    TBytes in(gen() % 3000);
+    for (uint8_t& b : in) b = static_cast<uint8_t>(gen() % 3 == 0 ? kLead : gen());
+    // The decoder as documented, byte by byte.
+    TBytes expected;
+    TDecodeSt state = rlData;
+    uint8_t count = 0;
+    for (const uint8_t b : in) {
+      if (state == rlData) {
+        if (b == kLead) {
+          state = rlLeadin;
+        } else {
+          expected.push_back(b);
+        }
+      } else if (state == rlLeadin) {
+        count = b;
+        state = rlCnt;
+      } else {
+        expected.insert(expected.end(), count, b);
+        state = rlData;
+      }
+    }
+    const auto bufLeng = static_cast<int32_t>(1 + gen() % 600);
+    TRLEncoder dec;
+    dec.SetBufLeng(bufLeng);
+    TBytes out, block;
+    for (const uint8_t b : in) {
+      const bool ready = dec.Decode(b);
+      ASSERT_EQ(ready, dec.PendingBytes() >= static_cast<size_t>(bufLeng));
+      // Now and then the blocks are left pending for a while.
+      if (ready && gen() % 4 != 0) {
+        while (dec.GetResult(block)) out.insert(out.end(), block.begin(), block.end());
+      }
+    }
+    EXPECT_EQ(dec.DecodeState(), state);
+    for (int32_t n = bufLeng; n == bufLeng;) {
+      n = dec.FinishDecode(block);
+      ASSERT_EQ(block.size(), static_cast<size_t>(n));
+      out.insert(out.end(), block.begin(), block.end());
+    }
+    ASSERT_EQ(out, expected) << "trial " << trial;
+  }
+}
+
 TEST(RLEncoder, FinishDecodeEndsADecodingWithoutAddingBytes) {
   const TBytes encoded = {3, 165, 4, 1, 9};
   TRLEncoder dec;
