@@ -45,16 +45,6 @@ void CombineBytes(std::span<uint8_t> a, std::span<const uint8_t> b, TLogicOp op)
   }
 }
 
-// Rounds to the nearest integer, halves to the even neighbour, whatever the floating-point
-// rounding mode of the thread.
-double RoundHalfEven(double v) noexcept {
-  const double f = std::floor(v);
-  const double d = v - f;
-  if (d > 0.5) return f + 1.0;
-  if (d < 0.5) return f;
-  return std::fmod(f, 2.0) == 0.0 ? f : f + 1.0;
-}
-
 // Storage bytes of a field with the highest index `size`.
 size_t StorageBytes(int32_t size) noexcept {
   return static_cast<size_t>(size) / 8 + 2;
@@ -168,8 +158,8 @@ void TBitFld::MakeListOfBits(TIntArray& BitList, bool State) const {
 void TBitFld::RandomFill(double Percent) {
   if (std::isnan(Percent)) Percent = 0.0;
   Percent = std::clamp(Percent, 0.0, 100.0);
-  SetRandBitsIntern(
-      static_cast<int64_t>(RoundHalfEven(Percent * 0.01 * (static_cast<double>(FSize) + 1.0))));
+  SetRandBitsIntern(static_cast<int64_t>(
+      detail::RoundHalfEven(Percent * 0.01 * (static_cast<double>(FSize) + 1.0))));
 }
 
 void TBitFld::RandomFill(int32_t NBits) {
@@ -181,7 +171,7 @@ void TBitFld::SetRandBitsIntern(int64_t n) noexcept {
   n = std::clamp<int64_t>(n, 0, total);
   TRandomGenerator& rng = SharedRandom();
   const auto draw = [&] {
-    return static_cast<int32_t>(RoundHalfEven(rng.Uniform() * static_cast<double>(FSize)));
+    return static_cast<int32_t>(detail::RoundHalfEven(rng.Uniform() * static_cast<double>(FSize)));
   };
   if (n > FSize / 2) {
     std::fill(FBitArray.begin(), FBitArray.end(), uint8_t{0xFF});

@@ -1,7 +1,8 @@
 // Support shared by the data-structure components: storage failures reported as the unit's own
-// error naming the component, and the copy into an object of the same class.
+// error naming the component, the copy into an object of the same class, and rounding.
 #pragma once
 
+#include <cmath>
 #include <new>
 #include <stdexcept>
 #include <utility>
@@ -35,6 +36,16 @@ void AssignToSameClass(const T& self, TPersistent& Dest) {
     return;
   }
   self.TPersistent::AssignTo(Dest);
+}
+
+// Rounds to the nearest integer, halves to the even neighbour, whatever the floating-point
+// rounding mode of the thread.  2.5 => 2, 3.5 => 4, -2.5 => -2, 2.4999 => 2
+inline double RoundHalfEven(double v) noexcept {
+  const double f = std::floor(v);
+  const double d = v - f;
+  if (d > 0.5) return f + 1.0;
+  if (d < 0.5) return f;
+  return std::fmod(f, 2.0) == 0.0 ? f : f + 1.0;
 }
 
 }  // namespace xan::detail

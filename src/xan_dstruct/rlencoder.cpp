@@ -229,7 +229,9 @@ int32_t TRLEncoder::Finish(TBytes& OutBuf) {
     FCount = 0;
   }
   const int32_t n = HandOut(OutBuf);
-  FClosed = n == FBufLeng;
+  // Blocks of fewer than four bytes would take no more out than each call appends, so calling
+  // again while a full block comes back would never end: there the next call appends nothing.
+  FClosed = n == FBufLeng && FBufLeng <= 3;
   return n;
 }
 

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -98,14 +97,6 @@ bool ParseDecimal(std::string_view text, double& value) noexcept {
   }
   value = negative ? -v : v;
   return true;
-}
-
-double RoundHalfEven(double x) noexcept {
-  const double f = std::floor(x);
-  const double d = x - f;
-  if (d > 0.5) return f + 1;
-  if (d < 0.5) return f;
-  return std::fmod(f, 2.0) == 0 ? f : f + 1;
 }
 
 bool AllBlanks(std::string_view s) noexcept {
@@ -629,7 +620,7 @@ int32_t TStringArray::GetAsInteger(int32_t c, int32_t r) const {
   const double x = ReadNumber(c, r);
   if (x <= -2147483647.0) return -2147483647;
   if (x >= 2147483647.0) return 2147483647;
-  return static_cast<int32_t>(RoundHalfEven(x));
+  return static_cast<int32_t>(detail::RoundHalfEven(x));
 }
 
 }  // namespace xan

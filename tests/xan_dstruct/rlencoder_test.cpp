@@ -145,9 +145,18 @@ TEST(RLEncoder, RoundTripsWithAnyBlockSizeAndCallingPattern) {
     for (const size_t piece : {size_t{1}, size_t{5}, size_t{4096}, data.size()}) {
       for (const bool drain : {true, false}) {
         const TBytes enc = Encode(data, piece, bufLeng, drain);
-        // Further calls of Finish add empty triples, which decode to nothing.
+        // Further calls of Finish add empty triples of the last run byte, which decode to
+        // nothing.
         ASSERT_EQ(Decode(enc, bufLeng), data) << bufLeng << " " << piece << " " << drain;
-        if (drain) {
+        ASSERT_GE(enc.size(), expected.size());
+        ASSERT_EQ(TBytes(enc.begin(), enc.begin() + static_cast<ptrdiff_t>(expected.size())),
+                  expected);
+        for (size_t i = expected.size(); i < enc.size(); i += 3) {
+          ASSERT_EQ(TBytes(enc.begin() + static_cast<ptrdiff_t>(i),
+                           enc.begin() + static_cast<ptrdiff_t>(std::min(i + 3, enc.size()))),
+                    (TBytes{165, 0, expected.back()}));
+        }
+        if (bufLeng <= 3) {
           ASSERT_EQ(enc, expected);
         }
       }
@@ -167,6 +176,52 @@ TEST(RLEncoder, RoundTripsRandomDataWithRandomRuns) {
     const TBytes enc = Encode(data, 1 + gen() % 300, static_cast<int32_t>(1 + gen() % 300));
     ASSERT_EQ(enc, ModelEncode(data));
     ASSERT_EQ(Decode(enc, static_cast<int32_t>(1 + gen() % 300)), data);
+  }
+}
+
+TEST(RLEncoder, DecodesArbitraryBytesLikeThePlainStateMachine) {
+  std::mt19937 gen(4242);
+  for (int trial = 0; trial < 200; ++trial) {
+    TBytes in(gen() % 3000);
+    for (uint8_t& b : in) b = static_cast<uint8_t>(gen() % 3 == 0 ? kLead : gen());
+    // The decoder as documented, byte by byte.
+    TBytes expected;
+    TDecodeSt state = rlData;
+    uint8_t count = 0;
+    for (const uint8_t b : in) {
+      if (state == rlData) {
+        if (b == kLead) {
+          state = rlLeadin;
+        } else {
+          expected.push_back(b);
+        }
+      } else if (state == rlLeadin) {
+        count = b;
+        state = rlCnt;
+      } else {
+        expected.insert(expected.end(), count, b);
+        state = rlData;
+      }
+    }
+    const auto bufLeng = static_cast<int32_t>(1 + gen() % 600);
+    TRLEncoder dec;
+    dec.SetBufLeng(bufLeng);
+    TBytes out, block;
+    for (const uint8_t b : in) {
+      const bool ready = dec.Decode(b);
+      ASSERT_EQ(ready, dec.PendingBytes() >= static_cast<size_t>(bufLeng));
+      // Now and then the blocks are left pending for a while.
+      if (ready && gen() % 4 != 0) {
+        while (dec.GetResult(block)) out.insert(out.end(), block.begin(), block.end());
+      }
+    }
+    EXPECT_EQ(dec.DecodeState(), state);
+    for (int32_t n = bufLeng; n == bufLeng;) {
+      n = dec.FinishDecode(block);
+      ASSERT_EQ(block.size(), static_cast<size_t>(n));
+      out.insert(out.end(), block.begin(), block.end());
+    }
+    ASSERT_EQ(out, expected) << "trial " << trial;
   }
 }
 
@@ -221,16 +276,48 @@ TEST(RLEncoder, BlocksAndPendingOutput) {
   EXPECT_FALSE(enc.GetResult(block));
   EXPECT_EQ(enc.Finish(block), 4);
   EXPECT_EQ(block, (TBytes{9, 165, 1, 10}));
-  // After a full block, Finish hands out the rest without another triple, so the calls end for
-  // any block size.
-  EXPECT_EQ(enc.Finish(block), 0);
-  EXPECT_TRUE(block.empty());
+  // Called again after a full block, Finish appends an empty triple of the last run byte, which
+  // decodes to nothing.
+  EXPECT_EQ(enc.Finish(block), 3);
+  EXPECT_EQ(block, (TBytes{165, 0, 10}));
   enc.Encode(TBytes{3, 3, 3, 3, 3}, 5);
   EXPECT_EQ(enc.Finish(block), 3);
   EXPECT_EQ(block, (TBytes{165, 5, 3}));
   // After a short block the next Finish ends a new, empty encoding.
   EXPECT_EQ(enc.Finish(block), 3);
   EXPECT_EQ(block, (TBytes{165, 0, 3}));
+}
+
+TEST(RLEncoder, FinishCalledAgainAfterAFullBlock) {
+  // 254 literal bytes pending and 7 still collected: the closing triple makes 257 bytes.
+  TBytes in;
+  for (int i = 0; i < 255; ++i) in.push_back(static_cast<uint8_t>(i % 160));
+  TRLEncoder enc;
+  EXPECT_FALSE(enc.Encode(in, 255));
+  TBytes block;
+  ASSERT_EQ(enc.Finish(block), 256);
+  EXPECT_EQ(TBytes(block.begin(), block.begin() + 254), TBytes(in.begin(), in.begin() + 254));
+  EXPECT_EQ(block[254], 165);
+  EXPECT_EQ(block[255], 1);
+  // The next call appends one empty triple and hands out the rest with it.
+  EXPECT_EQ(enc.Finish(block), 4);
+  EXPECT_EQ(block, (TBytes{94, 165, 0, 94}));
+
+  // Blocks of fewer than four bytes: each call appending three bytes would never end, so a
+  // call after a full block only hands out what is pending.
+  for (const int32_t bufLeng : {1, 2, 3}) {
+    TRLEncoder small;
+    small.SetBufLeng(bufLeng);
+    small.Encode(TBytes{1, 2}, 2);
+    TBytes all;
+    int calls = 0;
+    for (int32_t n = bufLeng; n == bufLeng && calls < 100; ++calls) {
+      n = small.Finish(block);
+      all.insert(all.end(), block.begin(), block.end());
+    }
+    EXPECT_LT(calls, 100) << bufLeng;
+    EXPECT_EQ(all, (TBytes{1, 165, 1, 2})) << bufLeng;
+  }
 }
 
 TEST(RLEncoder, ArgumentsOutsideTheirRange) {

@@ -75,10 +75,11 @@ class XAN_EXPORT TRLEncoder : public TComponent {
   // count of 0, which decodes to nothing) and sets the count to 0. Then hands out a block: when
   // fewer than BufLeng bytes are pending, OutBuf becomes all of them, the buffer is emptied and
   // the result is their number; otherwise OutBuf becomes the first BufLeng bytes, which are
-  // removed, and the result is BufLeng: call again for the rest. A call that follows one which
-  // returned BufLeng only hands out the rest and appends no further triple, so the calls come to
-  // an end for every BufLeng, 1 to 3 included. (After a call that returned less, the next call
-  // ends a new, empty encoding with another triple.)
+  // removed, and the result is BufLeng: call again for the rest. Each further call appends one
+  // more triple, with count 0, which decodes to nothing; for a BufLeng of 4 or more the calls
+  // come to an end. With a BufLeng of 1 to 3 a call that follows one which returned BufLeng
+  // appends nothing and only hands out the rest, so that the calls end there too.
+  //   BufLeng 4, byte 9 pending, run of one 10 open => 9 165 1 10 (4); again => 165 0 10 (3)
   // Not for decoding: its triple would add bytes to the decoded data.
   int32_t Finish(TBytes& OutBuf);
   // Ends a decoding: hands out a block exactly like Finish but appends nothing. Call it again as
@@ -104,7 +105,7 @@ class XAN_EXPORT TRLEncoder : public TComponent {
   // front without moving the rest each time.
   size_t FBufPoi;
   size_t FBufStart;
-  // Finish returned BufLeng: the closing triple is appended, its rest still being handed out.
+  // Finish returned a full block of fewer than four bytes: the next Finish appends nothing.
   bool FClosed;
   uint8_t FLeadInByte;
   TDecodeSt FDecodeSt;
