@@ -123,7 +123,34 @@ bool HasTimeStampCounterOf(const TCpuIdProcessor& cpu) noexcept {
   }
 }
 
-float SpeedFromCounts(uint64_t start, uint64_t end, uint32_t milliseconds) noexcept {
+TSpeedCounts MeasureCounts(const TSpeedClocks& clocks, uint32_t milliseconds) noexcept {
+  // Without raised priority (or on a busy host) the thread can be held up between two readings,
+  // for longer than the whole measuring time. Held up while waiting for the change, it sees the
+  // tick count change by more than one; held up before the start is read, it sees the tick count
+  // move on right after. The start is then taken again at a later change, a few times at most;
+  // on a clean start t0 is the tick count before the change.
+  constexpr int kStartTries = 8;
+  TSpeedCounts counts;
+  uint64_t t0 = 0;
+  for (int tries = 1;; ++tries) {
+    const uint64_t before = clocks.Tick();
+    uint64_t changed = before;
+    while (changed == before) changed = clocks.Tick();
+    counts.Start = clocks.TimeStamp();
+    t0 = changed - 1;
+    if ((changed - before == 1 && clocks.Tick() == changed) || tries == kStartTries) break;
+  }
+  // Elapsed time, not an end mark: stays right if the tick count ever wraps.
+  while (clocks.Tick() - t0 < milliseconds) {
+  }
+  counts.End = clocks.TimeStamp();
+  // The time counted runs to the tick count read after the end: the measuring time, unless the
+  // thread was held up at the end, which is then counted as it was measured.
+  counts.Milliseconds = clocks.Tick() - t0;
+  return counts;
+}
+
+float SpeedFromCounts(uint64_t start, uint64_t end, uint64_t milliseconds) noexcept {
   if (milliseconds == 0) return 0.0F;
   return static_cast<float>(static_cast<double>(end - start) / (1000.0 * milliseconds));
 }

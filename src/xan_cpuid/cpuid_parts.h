@@ -126,9 +126,32 @@ bool HasTimeStampCounterOf(const TCpuIdProcessor& cpu) noexcept;
 // ================================================================================================
 // Clock speed
 
+// The clocks a speed measurement reads: the tick count in milliseconds (TickCount) and the
+// time-stamp counter. Tests pass clocks of their own.
+struct TSpeedClocks {
+  uint64_t (*Tick)() noexcept;
+  uint64_t (*TimeStamp)() noexcept;
+};
+
+// The time-stamp counter at the start and at the end of a measurement, and the milliseconds of
+// the tick count it is counted over.
+struct TSpeedCounts {
+  uint64_t Start = 0;
+  uint64_t End = 0;
+  uint64_t Milliseconds = 0;
+};
+
+// One measurement over `milliseconds` (at least 1) of the tick count: t0 is read and the
+// tick count read until it changes, the counter is read as the start, the tick count read until
+// it is at least t0 + `milliseconds`, and the counter read as the end. A start that the thread
+// was held up in (the count changed by more than one, or moved on before the counter was read)
+// is taken again at a later change; a hold-up at the end is counted in Milliseconds, which is
+// otherwise `milliseconds`.
+TSpeedCounts MeasureCounts(const TSpeedClocks& clocks, uint32_t milliseconds) noexcept;
+
 // Megahertz from two time-stamp counter readings taken `milliseconds` apart:
 // (end - start) / (1000 * milliseconds), rounded to single precision. 0 for 0 milliseconds.
 //   (0, 2000000000, 1000) => 2000.0f     (5, 5, 10) => 0.0f     (0, 1000, 0) => 0.0f
-float SpeedFromCounts(uint64_t start, uint64_t end, uint32_t milliseconds) noexcept;
+float SpeedFromCounts(uint64_t start, uint64_t end, uint64_t milliseconds) noexcept;
 
 }  // namespace xan::detail

@@ -85,21 +85,12 @@ bool CPU_FDIVBugPresent() noexcept {
 
 float CPU_Speed(uint32_t MeasuringTime) noexcept {
   if (MeasuringTime == 0 || !detail::HasTimeStampCounterOf(HostProcessor())) return 0.0F;
-  uint64_t start = 0;
-  uint64_t end = 0;
+  detail::TSpeedCounts counts;
   {
     const TRaisedPriority raised;
-    // Start on a change of the tick count, so that the whole time is measured in full ticks.
-    const uint64_t t0 = TickCount();
-    while (TickCount() == t0) {
-    }
-    start = detail::HostTimeStamp();
-    // Elapsed time, not an end mark: stays right if the tick count ever wraps.
-    while (TickCount() - t0 < MeasuringTime) {
-    }
-    end = detail::HostTimeStamp();
+    counts = detail::MeasureCounts({&TickCount, &detail::HostTimeStamp}, MeasuringTime);
   }
-  return detail::SpeedFromCounts(start, end, MeasuringTime);
+  return detail::SpeedFromCounts(counts.Start, counts.End, counts.Milliseconds);
 }
 
 }  // namespace xan

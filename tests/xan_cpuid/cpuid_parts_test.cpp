@@ -279,5 +279,89 @@ TEST(SpeedFromCounts, ZeroTimeGivesZero) {
   EXPECT_EQ(SpeedFromCounts(0, 0, 0), 0.0F);
 }
 
+// ------------------------------------------------------------------------------------------------
+// Simulated clocks: every reading takes a microsecond; the counter runs at 2600 MHz. The thread
+// may be held up once: the first reading at or after `holdAt` returns, then `holdFor`
+// microseconds pass before the next one (as when the scheduler runs other threads).
+
+struct SimClocks {
+  uint64_t us = 500;  // in the middle of a tick
+  uint64_t tickMicroseconds = 1000;
+  uint64_t holdAt = UINT64_MAX;
+  uint64_t holdFor = 0;
+};
+SimClocks* g_clocks = nullptr;
+
+uint64_t SimRead(uint64_t value) noexcept {
+  SimClocks& c = *g_clocks;
+  if (c.us >= c.holdAt) {
+    c.us += c.holdFor;
+    c.holdAt = UINT64_MAX;
+  }
+  c.us += 1;
+  return value;
+}
+uint64_t SimTick() noexcept {
+  const uint64_t us = g_clocks->us;
+  return SimRead(us / g_clocks->tickMicroseconds * (g_clocks->tickMicroseconds / 1000));
+}
+uint64_t SimTimeStamp() noexcept {
+  return SimRead(g_clocks->us * 2600);
+}
+constexpr TSpeedClocks kSimClocks{&SimTick, &SimTimeStamp};
+
+class SpeedMeasurement : public ::testing::Test {
+ protected:
+  void SetUp() override { g_clocks = &clocks; }
+  void TearDown() override { g_clocks = nullptr; }
+  float Measure(uint32_t milliseconds) {
+    const TSpeedCounts c = MeasureCounts(kSimClocks, milliseconds);
+    return SpeedFromCounts(c.Start, c.End, c.Milliseconds);
+  }
+  // What an undisturbed measurement gives: the first tick is waited for, not measured, but
+  // counted, so the result runs 1/milliseconds low.
+  static double Undisturbed(uint32_t milliseconds) {
+    return 2600.0 * (milliseconds - 1) / milliseconds;
+  }
+  SimClocks clocks;
+};
+
+TEST_F(SpeedMeasurement, StartsAtATickChangeAndCountsTheMeasuringTime) {
+  const TSpeedCounts c = MeasureCounts(kSimClocks, 100);
+  EXPECT_EQ(c.Milliseconds, 100U);
+  // The start is read right after the change to tick 1, the end right after the change to 100.
+  EXPECT_NEAR(static_cast<double>(c.Start), 1000.0 * 2600, 5 * 2600);
+  EXPECT_NEAR(static_cast<double>(c.End), 100000.0 * 2600, 5 * 2600);
+  EXPECT_NEAR(Measure(100), Undisturbed(100), 1);
+  EXPECT_NEAR(Measure(1), 0, 26);
+}
+
+TEST_F(SpeedMeasurement, AHoldUpWhileWaitingForTheFirstChange) {
+  // Held up for 30 ms just before the tick count changes: the change seen is one of 30 ticks.
+  clocks.holdAt = 900;
+  clocks.holdFor = 30000;
+  EXPECT_NEAR(Measure(20), Undisturbed(20), 26);
+}
+
+TEST_F(SpeedMeasurement, AHoldUpBetweenTheChangeAndTheStart) {
+  clocks.holdAt = 1000;
+  clocks.holdFor = 30000;
+  EXPECT_NEAR(Measure(20), Undisturbed(20), 26);
+}
+
+TEST_F(SpeedMeasurement, AHoldUpBeforeTheEnd) {
+  // Held up when the last tick has been seen, before the counter is read: the time is counted
+  // up to where the end was actually read.
+  clocks.holdAt = 20000;
+  clocks.holdFor = 8000;
+  EXPECT_NEAR(Measure(20), 2600.0 * 27 / 28, 26);
+}
+
+TEST_F(SpeedMeasurement, ACoarserTickCountStillEnds) {
+  // Ticks of 2 ms never change by one: the start is taken after a few tries all the same.
+  clocks.tickMicroseconds = 2000;
+  EXPECT_NEAR(Measure(100), 2600.0 * 98 / 100, 26 * 2);
+}
+
 }  // namespace
 }  // namespace xan::detail

@@ -184,6 +184,10 @@ XAN_EXPORT bool CPU_FDIVBugPresent() noexcept;
 // TRaisedPriority): it blocks the calling thread and starves others on its processor for the
 // whole time, so keep the time short (100 to 500 ms give a good figure). The first tick
 // interval is waited for, not measured, so the result runs a little low with short times.
+// Where the priority cannot be raised (no privileges on POSIX hosts), the scheduler may hold the
+// thread up between its readings: a start it was held up in is taken again at a later tick
+// change, and a hold-up at the end is counted in the time, so the figure stays right on a busy
+// system; it is (end - start) / (1000 * MeasuringTime) whenever the thread is not held up.
 // MeasuringTime 0 measures nothing and gives 0 at once; a processor without a time-stamp counter
 // (or not x86) gives 0. Never throws.
 //   CPU_Speed(500) on a 2000 MHz processor => about 2000
