@@ -8,3 +8,5 @@
 #include "xan/dstruct/fifo.h"
 #include "xan/dstruct/rlencoder.h"
 #include "xan/dstruct/stringaccu.h"
+#include "xan/dstruct/featurematrix.h"
+#include "xan/dstruct/assocarray.h"
