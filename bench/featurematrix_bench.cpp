@@ -1,5 +1,6 @@
 // Feature-matrix file speed: Save and Load of 20 features x 100 000 objects, beside reading the
-// same file's lines with std::getline in the same run.
+// same file's lines with std::getline and with the open text file's ReadLn alone (the floor
+// under Load, which reads its lines that way) in the same run.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "xan/dstruct/featurematrix.h"
+#include "xan/platform/textfile.h"
 
 namespace {
 
@@ -17,6 +19,10 @@ constexpr int32_t kObjects = 100000;
 std::filesystem::path gDir;
 std::filesystem::path gFile;
 xan::TFeatureMatrix* gMatrix = nullptr;
+
+int64_t FileBytes() {
+  return static_cast<int64_t>(std::filesystem::file_size(gFile));
+}
 
 xan::String FileName() {
   return xan::FromUtf8(gFile.string());
@@ -61,8 +67,7 @@ void Teardown() {
 
 void BM_Save(benchmark::State& state) {
   for (auto _ : state) gMatrix->Save(FileName());
-  state.SetBytesProcessed(state.iterations() *
-                          static_cast<int64_t>(std::filesystem::file_size(gFile)));
+  state.SetBytesProcessed(state.iterations() * FileBytes());
 }
 
 void BM_Load(benchmark::State& state) {
@@ -71,8 +76,7 @@ void BM_Load(benchmark::State& state) {
     if (m.Load(FileName()) != 0) state.SkipWithError("load failed");
     benchmark::DoNotOptimize(m.NObjects());
   }
-  state.SetBytesProcessed(state.iterations() *
-                          static_cast<int64_t>(std::filesystem::file_size(gFile)));
+  state.SetBytesProcessed(state.iterations() * FileBytes());
 }
 
 void BM_StdGetline(benchmark::State& state) {
@@ -86,14 +90,26 @@ void BM_StdGetline(benchmark::State& state) {
       ++lines;
     }
   }
-  state.SetBytesProcessed(state.iterations() *
-                          static_cast<int64_t>(std::filesystem::file_size(gFile)));
+  state.SetBytesProcessed(state.iterations() * FileBytes());
   state.counters["lines"] = static_cast<double>(lines);
+}
+
+// The lines read by the open text file and nothing else.
+void BM_TextFileReadLn(benchmark::State& state) {
+  for (auto _ : state) {
+    xan::TTextFile f(FileName(), xan::tfmRead);
+    while (!f.Eof()) {
+      const xan::String line = f.ReadLn();
+      benchmark::DoNotOptimize(line.data());
+    }
+  }
+  state.SetBytesProcessed(state.iterations() * FileBytes());
 }
 
 BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StdGetline)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TextFileReadLn)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -15,21 +15,35 @@
 #include "xan/streams/tags.h"
 #include "xan/univconst.h"
 #include "xan_dstruct/component_support.h"
-#include "xan_dstruct/leading_number.h"
+#include "xan_dstruct/number_text.h"
 #include "xan_stringl/simple_case.h"
 
 namespace xan {
 
 namespace {
 
-String DecimalText(int64_t Value) {
-  char buf[24];
-  const auto res = std::to_chars(buf, buf + sizeof buf, Value);
-  return String(buf, res.ptr);
-}
+using detail::DecimalText;
 
 bool IsTextType(TVarType Type) noexcept {
   return Type == varString || Type == varUString || Type == varOleStr;
+}
+
+// The integers the conversions take at their value (UInt64 is not among them), Single and Double.
+bool IsNumberType(TVarType Type) noexcept {
+  switch (Type) {
+    case varSmallint:
+    case varInteger:
+    case varShortInt:
+    case varByte:
+    case varWord:
+    case varLongWord:
+    case varInt64:
+    case varSingle:
+    case varDouble:
+      return true;
+    default:
+      return false;
+  }
 }
 
 bool SameKey(StringView Stored, StringView Wanted, bool IgnoreCase) noexcept {
@@ -481,22 +495,10 @@ double TAssocArray::ResolveAsNumber(StringView Key) const {
   if (found < 0) return 0;
   const Variant& v = FDataArray[static_cast<size_t>(found)];
   double value = 0;
-  switch (v.VarType()) {
-    case varSmallint:
-    case varInteger:
-    case varShortInt:
-    case varByte:
-    case varWord:
-    case varLongWord:
-    case varInt64:
-    case varSingle:
-    case varDouble:
-    case varCurrency:
-      value = v.AsDouble();
-      break;
-    default:
-      if (IsTextType(v.VarType())) value = LeadingNumber(v.AsString());
-      break;
+  if (IsNumberType(v.VarType()) || v.VarType() == varCurrency) {
+    value = v.AsDouble();
+  } else if (IsTextType(v.VarType())) {
+    value = LeadingNumber(v.AsString());
   }
   const auto limit = static_cast<double>(uc_MaxDouble);
   return std::isnan(value) ? value : std::clamp(value, -limit, limit);
@@ -506,20 +508,8 @@ int32_t TAssocArray::ResolveAsInt(StringView Key) const {
   const int32_t found = IndexOf(Key);
   if (found < 0) return 0;
   const Variant& v = FDataArray[static_cast<size_t>(found)];
-  switch (v.VarType()) {
-    case varSmallint:
-    case varInteger:
-    case varShortInt:
-    case varByte:
-    case varWord:
-    case varLongWord:
-    case varInt64:
-    case varSingle:
-    case varDouble:
-      return v.AsInt32();
-    default:
-      return IsTextType(v.VarType()) ? LeadingInt(v.AsString()) : 0;
-  }
+  if (IsNumberType(v.VarType())) return v.AsInt32();
+  return IsTextType(v.VarType()) ? LeadingInt(v.AsString()) : 0;
 }
 
 String TAssocArray::GetKeys(int32_t ix) const {

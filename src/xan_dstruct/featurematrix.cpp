@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <string>
 #include <system_error>
@@ -13,12 +15,14 @@
 #include "xan/stringl/char_funcs.h"
 #include "xan/stringl/conversions.h"
 #include "xan_dstruct/component_support.h"
-#include "xan_dstruct/leading_number.h"
+#include "xan_dstruct/number_text.h"
 #include "xan_stringl/simple_case.h"
 
 namespace xan {
 
 namespace {
+
+using detail::DecimalText;
 
 // The keywords of the file, looked up with A-Z folded.
 constexpr std::initializer_list<StringView> kSections = {u"featdef", u"featvals", u"featend"};
@@ -45,12 +49,6 @@ constexpr StringView kDefaultFeatName = u"undefined";
 constexpr int kMaxExpansions = 4096;
 // The widest D or I placeholder.
 constexpr int32_t kMaxPlaceholderWidth = 4096;
-
-String DecimalText(int64_t Value) {
-  char buf[24];
-  const auto res = std::to_chars(buf, buf + sizeof buf, Value);
-  return String(buf, res.ptr);
-}
 
 // The value of an unset feature of the kind: "0" for the numbers, empty for the others.
 String KindDefault(TFeatKind Kind) {
@@ -268,15 +266,70 @@ void TFeatureMatrix::Fail(StringView Reason) const {
   throw EXANDStructError(ComponentMessage(Reason));
 }
 
-String& TFeatureMatrix::Cell(int32_t fix, int32_t obj) noexcept {
+// ------------------------------------------------------------------------------------------------
+// The value texts: one pool of characters, each cell a reference to its text in it. Storing a
+// text appends it; what is no longer referred to is dropped by a compaction once it outweighs the
+// texts in use.
+
+TFeatureMatrix::TValueRef& TFeatureMatrix::Ref(int32_t fix, int32_t obj) noexcept {
   return FFeatVals[static_cast<size_t>(fix - 1) * static_cast<size_t>(FNObjs) +
                    static_cast<size_t>(obj - 1)];
 }
 
-const String& TFeatureMatrix::Cell(int32_t fix, int32_t obj) const noexcept {
+const TFeatureMatrix::TValueRef& TFeatureMatrix::Ref(int32_t fix, int32_t obj) const noexcept {
   return FFeatVals[static_cast<size_t>(fix - 1) * static_cast<size_t>(FNObjs) +
                    static_cast<size_t>(obj - 1)];
 }
+
+StringView TFeatureMatrix::Text(int32_t fix, int32_t obj) const noexcept {
+  const TValueRef& r = Ref(fix, obj);
+  return r.Length == 0 ? StringView() : StringView(FValueText.data() + r.Offset, r.Length);
+}
+
+TFeatureMatrix::TValueRef TFeatureMatrix::AddText(StringView Text) {
+  if (Text.empty()) return {};
+  if (Text.size() > UINT32_MAX) Fail(detail::kNotEnoughMemory);
+  // A text taken from the pool itself is copied first: appending may move the pool.
+  const std::less<const Char*> before;
+  if (!FValueText.empty() && !before(Text.data(), FValueText.data()) &&
+      before(Text.data(), FValueText.data() + FValueText.size())) {
+    return AddText(String(Text));
+  }
+  const TValueRef ref{FValueText.size(), static_cast<uint32_t>(Text.size())};
+  detail::GuardStorage(*this, detail::kNotEnoughMemory,
+                       [&] { FValueText.insert(FValueText.end(), Text.begin(), Text.end()); });
+  return ref;
+}
+
+void TFeatureMatrix::Store(int32_t fix, int32_t obj, StringView Text) {
+  Point(Ref(fix, obj), AddText(Text));
+  Compact();
+}
+
+void TFeatureMatrix::Compact() noexcept {
+  constexpr uint64_t kSlack = 1 << 16;
+  if (FFeatVals.empty()) {
+    std::vector<Char>().swap(FValueText);
+    FLiveText = 0;
+    return;
+  }
+  if (FValueText.size() <= 2 * FLiveText + kSlack) return;
+  std::vector<Char> text;
+  try {
+    text.reserve(FLiveText);
+  } catch (...) {  // NOLINT(bugprone-empty-catch): the garbage stays until there is memory
+    return;
+  }
+  for (TValueRef& r : FFeatVals) {
+    if (r.Length == 0) continue;
+    const auto from = FValueText.begin() + static_cast<ptrdiff_t>(r.Offset);
+    r.Offset = text.size();
+    text.insert(text.end(), from, from + r.Length);
+  }
+  FValueText.swap(text);
+}
+
+// ------------------------------------------------------------------------------------------------
 
 void TFeatureMatrix::ResizeTable(int32_t NFeats, int32_t NObjs) {
   if (NFeats < 0) Fail(u"negative number of features");
@@ -286,7 +339,7 @@ void TFeatureMatrix::ResizeTable(int32_t NFeats, int32_t NObjs) {
     // Everything that may fail is made first, the large value table before the properties; the
     // matrix changes only when all of it is there.
     const size_t cells = static_cast<size_t>(NFeats) * static_cast<size_t>(NObjs);
-    std::vector<String> values;
+    std::vector<TValueRef> values;
     if (NObjs == FNObjs) {
       FFeatVals.reserve(cells);
     } else {
@@ -296,14 +349,17 @@ void TFeatureMatrix::ResizeTable(int32_t NFeats, int32_t NObjs) {
     for (int32_t i = FNFeats; i < NFeats; ++i) added.push_back(std::make_unique<TFeatMatProps>());
     FFeatProps.reserve(static_cast<size_t>(NFeats));
     if (NObjs == FNObjs) {
+      for (size_t i = cells; i < FFeatVals.size(); ++i) Point(FFeatVals[i], {});
       FFeatVals.resize(cells);
     } else {
-      const int32_t keepF = std::min(NFeats, FNFeats);
-      const int32_t keepO = std::min(NObjs, FNObjs);
-      for (int32_t f = 1; f <= keepF; ++f) {
-        for (int32_t o = 1; o <= keepO; ++o) {
-          values[static_cast<size_t>(f - 1) * static_cast<size_t>(NObjs) +
-                 static_cast<size_t>(o - 1)] = std::move(Cell(f, o));
+      for (int32_t f = 1; f <= FNFeats; ++f) {
+        for (int32_t o = 1; o <= FNObjs; ++o) {
+          if (f <= NFeats && o <= NObjs) {
+            values[static_cast<size_t>(f - 1) * static_cast<size_t>(NObjs) +
+                   static_cast<size_t>(o - 1)] = Ref(f, o);
+          } else {
+            Point(Ref(f, o), {});
+          }
         }
       }
       FFeatVals.swap(values);
@@ -313,6 +369,7 @@ void TFeatureMatrix::ResizeTable(int32_t NFeats, int32_t NObjs) {
   });
   FNFeats = NFeats;
   FNObjs = NObjs;
+  Compact();
 }
 
 void TFeatureMatrix::SetNFeats(int32_t count) {
@@ -337,16 +394,22 @@ bool TFeatureMatrix::Resize(int32_t NFeats, int32_t NObjs) {
 }
 
 void TFeatureMatrix::Clear() {
-  FFeatVals.clear();
+  std::vector<TValueRef>().swap(FFeatVals);
   FFeatProps.clear();
   FNFeats = 0;
   FNObjs = 0;
+  Compact();
   Changed();
 }
 
 void TFeatureMatrix::ResetToDefault() {
   for (int32_t o = 1; o <= FNObjs; ++o) {
-    for (int32_t f = 1; f <= FNFeats; ++f) Cell(f, o) = KindDefault(Kind(f));
+    // The callback may change the matrix, so nothing of the pool is held across it.
+    const TValueRef zero = AddText(u"0");
+    for (int32_t f = 1; f <= FNFeats; ++f) {
+      Point(Ref(f, o), Kind(f) == fkInteger || Kind(f) == fkDouble ? zero : TValueRef{});
+    }
+    Compact();
     Changed();
   }
 }
@@ -473,24 +536,26 @@ void TFeatureMatrix::CheckValue(int32_t fix, StringView FeatVal, bool EmptyPasse
 String TFeatureMatrix::GetFeatValStr(int32_t fix, int32_t obj) const {
   if (!InRange(fix, obj)) return {};
   if (Kind(fix) == fkUndefined) Fail(u"feature " + DecimalText(fix) + u" is undefined");
-  return Cell(fix, obj);
+  return String(Text(fix, obj));
 }
 
 void TFeatureMatrix::SetFeatValStr(int32_t fix, int32_t obj, StringView FeatVal) {
   if (!InRange(fix, obj)) return;
   CheckValue(fix, FeatVal, true);
-  Cell(fix, obj) = FeatVal;
+  Store(fix, obj, FeatVal);
   Changed();
 }
 
 int64_t TFeatureMatrix::GetFeatValInt(int32_t fix, int32_t obj) const {
   if (!InRange(fix, obj)) return 0;
-  const String& text = Cell(fix, obj);
+  const StringView text = Text(fix, obj);
   if (!IsIntegerText(text)) Fail(u"feature is not an integer");
   const std::string ascii(text.begin() + (text[0] == u'+' ? 1 : 0), text.end());
   int64_t value = 0;
   const auto res = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
-  if (res.ec != std::errc()) throw EConvertError(u"'" + text + u"' is not a valid integer value");
+  if (res.ec != std::errc()) {
+    throw EConvertError(u"'" + String(text) + u"' is not a valid integer value");
+  }
   return value;
 }
 
@@ -499,13 +564,13 @@ void TFeatureMatrix::SetFeatValint(int32_t fix, int32_t obj, int64_t FeatVal) {
   if (Kind(fix) == fkUndefined || Kind(fix) == fkTriState) {
     Fail(u"feature is not of numeric or string type");
   }
-  Cell(fix, obj) = DecimalText(FeatVal);
+  Store(fix, obj, DecimalText(FeatVal));
   Changed();
 }
 
 double TFeatureMatrix::GetFeatValDouble(int32_t fix, int32_t obj) const {
   if (!InRange(fix, obj)) return 0;
-  const String& text = Cell(fix, obj);
+  const StringView text = Text(fix, obj);
   if (!IsFloatText(text)) Fail(u"feature is not a floating point number");
   return StrToFloat(text);
 }
@@ -515,13 +580,13 @@ void TFeatureMatrix::SetFeatValDouble(int32_t fix, int32_t obj, double FeatVal) 
   if (Kind(fix) != fkDouble && Kind(fix) != fkString) {
     Fail(u"feature is not a floating point or string type");
   }
-  Cell(fix, obj) = FloatToStr(FeatVal);
+  Store(fix, obj, FloatToStr(FeatVal));
   Changed();
 }
 
 TTriState TFeatureMatrix::GetFeatValTriState(int32_t fix, int32_t obj) const {
   if (!InRange(fix, obj)) return tsUndefined;
-  const String& text = Cell(fix, obj);
+  const StringView text = Text(fix, obj);
   if (!text.empty() && !IsTriStateText(text)) Fail(u"feature is not a tri-state value");
   return StrToTriState(text);
 }
@@ -531,20 +596,21 @@ void TFeatureMatrix::SetFeatValTriState(int32_t fix, int32_t obj, TTriState Feat
   if (Kind(fix) != fkTriState && Kind(fix) != fkString) {
     Fail(u"feature is not a tri-state or string type");
   }
-  Cell(fix, obj) = TriStateToStr(FeatVal, 0);
+  Store(fix, obj, TriStateToStr(FeatVal, 0));
   Changed();
 }
 
-void TFeatureMatrix::FillText(int32_t fix, const String& Text) {
-  const auto row = FFeatVals.begin() + static_cast<ptrdiff_t>(fix - 1) * FNObjs;
-  std::fill(row, row + FNObjs, Text);
+void TFeatureMatrix::FillText(int32_t fix, StringView Value) {
+  const TValueRef ref = AddText(Value);
+  for (int32_t o = 1; o <= FNObjs; ++o) Point(Ref(fix, o), ref);
+  Compact();
   Changed();
 }
 
 bool TFeatureMatrix::Fill(int32_t fix, StringView FeatVal) {
   if (!FeatInRange(fix)) return false;
   CheckValue(fix, FeatVal, false);
-  FillText(fix, String(FeatVal));
+  FillText(fix, FeatVal);
   return true;
 }
 
@@ -578,7 +644,7 @@ void TFeatureMatrix::InsertObject(int32_t obj) {
   if (!ObjInRange(obj)) return;
   SetNObjs(FNObjs + 1);
   for (int32_t f = 1; f <= FNFeats; ++f) {
-    for (int32_t o = FNObjs; o > obj; --o) Cell(f, o) = std::move(Cell(f, o - 1));
+    for (int32_t o = FNObjs; o > obj; --o) Point(Ref(f, o), Ref(f, o - 1));
   }
   ClearObject(obj);
   Changed();
@@ -587,7 +653,7 @@ void TFeatureMatrix::InsertObject(int32_t obj) {
 void TFeatureMatrix::RemoveObject(int32_t obj) {
   if (!ObjInRange(obj)) return;
   for (int32_t f = 1; f <= FNFeats; ++f) {
-    for (int32_t o = obj; o < FNObjs; ++o) Cell(f, o) = std::move(Cell(f, o + 1));
+    for (int32_t o = obj; o < FNObjs; ++o) Point(Ref(f, o), Ref(f, o + 1));
   }
   SetNObjs(FNObjs - 1);
   Changed();
@@ -598,10 +664,10 @@ void TFeatureMatrix::InsertFeature(int32_t feat) {
   SetNFeats(FNFeats + 1);
   for (int32_t f = FNFeats; f > feat; --f) {
     FFeatProps[static_cast<size_t>(f) - 1]->Assign(*FFeatProps[static_cast<size_t>(f) - 2]);
-    for (int32_t o = 1; o <= FNObjs; ++o) Cell(f, o) = std::move(Cell(f - 1, o));
+    for (int32_t o = 1; o <= FNObjs; ++o) Point(Ref(f, o), Ref(f - 1, o));
   }
   FFeatProps[static_cast<size_t>(feat) - 1]->Clear();
-  for (int32_t o = 1; o <= FNObjs; ++o) Cell(feat, o).clear();
+  for (int32_t o = 1; o <= FNObjs; ++o) Point(Ref(feat, o), {});
   Changed();
 }
 
@@ -609,7 +675,7 @@ void TFeatureMatrix::RemoveFeature(int32_t feat) {
   if (!FeatInRange(feat)) return;
   for (int32_t f = feat; f < FNFeats; ++f) {
     FFeatProps[static_cast<size_t>(f) - 1]->Assign(*FFeatProps[static_cast<size_t>(f)]);
-    for (int32_t o = 1; o <= FNObjs; ++o) Cell(f, o) = std::move(Cell(f + 1, o));
+    for (int32_t o = 1; o <= FNObjs; ++o) Point(Ref(f, o), Ref(f + 1, o));
   }
   SetNFeats(FNFeats - 1);
   Changed();
@@ -617,7 +683,11 @@ void TFeatureMatrix::RemoveFeature(int32_t feat) {
 
 void TFeatureMatrix::ClearObject(int32_t obj) {
   if (!ObjInRange(obj)) return;
-  for (int32_t f = 1; f <= FNFeats; ++f) Cell(f, obj) = KindDefault(Kind(f));
+  const TValueRef zero = AddText(u"0");
+  for (int32_t f = 1; f <= FNFeats; ++f) {
+    Point(Ref(f, obj), Kind(f) == fkInteger || Kind(f) == fkDouble ? zero : TValueRef{});
+  }
+  Compact();
   Changed();
 }
 
@@ -628,7 +698,7 @@ void TFeatureMatrix::ClearFeature(int32_t feat) {
 
 void TFeatureMatrix::CopyObject(int32_t Source, int32_t Target) {
   if (!ObjInRange(Source) || !ObjInRange(Target)) return;
-  for (int32_t f = 1; f <= FNFeats; ++f) Cell(f, Target) = Cell(f, Source);
+  for (int32_t f = 1; f <= FNFeats; ++f) Point(Ref(f, Target), Ref(f, Source));
   Changed();
 }
 
@@ -665,7 +735,7 @@ void TFeatureMatrix::SaveToOpenFile(TTextFile& F) const {
   for (int32_t o = 1; o <= FNObjs; ++o) {
     const String objText = u' ' + DecimalText(o) + u' ';
     for (int32_t f = 1; f <= FNFeats; ++f) {
-      const String& value = Cell(f, o);
+      const StringView value = Text(f, o);
       if (value.empty()) continue;
       line = DecimalText(f);
       line += objText;
@@ -778,8 +848,9 @@ void TFeatureMatrix::ReadSections(TTextFile& F, int32_t& Result) {
           !ReadWholeInt(rest.substr(split + 1), no) || nf < 0 || no < 0) {
         throw TLoadFailure();
       }
-      FFeatVals.clear();
+      std::vector<TValueRef>().swap(FFeatVals);
       FNObjs = 0;
+      Compact();
       ResizeTable(nf, no);
       while (!F.Eof()) {
         line = F.ReadLn();
@@ -788,14 +859,7 @@ void TFeatureMatrix::ReadSections(TTextFile& F, int32_t& Result) {
         int32_t fix = 0;
         int32_t obj = 0;
         if (!ReadIntToken(line, at, fix) || !ReadIntToken(line, at, obj)) throw TLoadFailure();
-        if (!InRange(fix, obj)) continue;
-        // The value is cut out of the line in place, so that the line's storage becomes it.
-        const StringView value = TrimmedBlanks(StringView(line).substr(at));
-        const size_t start =
-            value.empty() ? line.size() : static_cast<size_t>(value.data() - line.data());
-        line.resize(start + value.size());
-        line.erase(0, start);
-        Cell(fix, obj) = std::move(line);
+        if (InRange(fix, obj)) Store(fix, obj, TrimmedBlanks(StringView(line).substr(at)));
       }
       return;
     }
@@ -813,7 +877,8 @@ void TFeatureMatrix::Assign(const TPersistent& Source) {
   }
   if (src == this) return;
   TPropsList props;
-  std::vector<String> values;
+  std::vector<TValueRef> values;
+  std::vector<Char> text;
   detail::GuardStorage(*this, detail::kNotEnoughMemory, [&] {
     props.reserve(src->FFeatProps.size());
     for (const auto& p : src->FFeatProps) {
@@ -821,9 +886,12 @@ void TFeatureMatrix::Assign(const TPersistent& Source) {
       props.back()->Assign(*p);
     }
     values = src->FFeatVals;
+    text = src->FValueText;
   });
   FFeatProps.swap(props);
   FFeatVals.swap(values);
+  FValueText.swap(text);
+  FLiveText = src->FLiveText;
   FNFeats = src->FNFeats;
   FNObjs = src->FNObjs;
   // The change of NFeatures notifies, still through this matrix's own callback.

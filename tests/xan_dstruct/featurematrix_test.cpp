@@ -7,7 +7,9 @@
 #include <clocale>
 #include <limits>
 #include <memory>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "../platform/temp_dir.h"
 
@@ -367,6 +369,92 @@ TEST(FeatureMatrix, TypesAndNumbersWithoutNotification) {
   empty.RenumberFeatures(1, 1, 1, 1);
   EXPECT_EQ(empty.GenerateFeatNames(u"x", 0, 0, 1, 1), 0);
   EXPECT_EQ(empty.NFeatures(), 0);
+}
+
+TEST(FeatureMatrix, RandomOperationsAgainstAModel) {
+  // Many writes of long texts, shared texts (Fill, CopyObject) and moves, checked against a plain
+  // table: the values must come through every reorganisation of their storage.
+  std::mt19937 rng(11);
+  TFeatureMatrix m;
+  std::vector<std::vector<String>> model(3, std::vector<String>(200));
+  m.Resize(3, 200);
+  m.SetFeatType(0, 0, fkString);
+  const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)) + 1; };
+  const auto text = [&] {
+    return String(rng() % 120, static_cast<Char>(u'a' + rng() % 26)) + CellText(pick(9), pick(9));
+  };
+  for (int step = 0; step < 20000; ++step) {
+    const int nf = m.NFeatures();
+    const int no = m.NObjects();
+    switch (rng() % 10) {
+      case 0: {
+        const String t = text();
+        const int f = pick(nf);
+        m.Fill(f, t);
+        for (String& v : model[f - 1]) v = t;
+        break;
+      }
+      case 1: {
+        const int a = pick(no);
+        const int b = pick(no);
+        m.CopyObject(a, b);
+        for (auto& row : model) row[b - 1] = row[a - 1];
+        break;
+      }
+      case 2: {
+        const int o = pick(no);
+        m.InsertObject(o);
+        for (auto& row : model) row.insert(row.begin() + o - 1, String());
+        break;
+      }
+      case 3:
+        if (no > 150) {
+          const int o = pick(no);
+          m.RemoveObject(o);
+          for (auto& row : model) row.erase(row.begin() + o - 1);
+        }
+        break;
+      case 4:
+        if (nf < 5) {
+          const int f = pick(nf + 1);
+          m.InsertFeature(f);
+          m.SetFeatType(f, f, fkString);
+          model.insert(model.begin() + f - 1, std::vector<String>(static_cast<size_t>(no)));
+        } else {
+          const int f = pick(nf);
+          m.RemoveFeature(f);
+          model.erase(model.begin() + f - 1);
+        }
+        break;
+      case 5: {
+        const int o = pick(no);
+        m.ClearObject(o);
+        for (auto& row : model) row[o - 1].clear();
+        break;
+      }
+      default: {
+        const int f = pick(nf);
+        const int o = pick(no);
+        const String t = text();
+        m.SetFeatValStr(f, o, t);
+        model[f - 1][o - 1] = t;
+        break;
+      }
+    }
+  }
+  ASSERT_EQ(m.NFeatures(), static_cast<int>(model.size()));
+  ASSERT_EQ(m.NObjects(), static_cast<int>(model[0].size()));
+  for (int f = 1; f <= m.NFeatures(); ++f) {
+    for (int o = 1; o <= m.NObjects(); ++o) {
+      ASSERT_EQ(m.GetFeatValStr(f, o), model[f - 1][o - 1]) << f << "," << o;
+    }
+  }
+  TFeatureMatrix copy;
+  copy.Assign(m);
+  m.SetNObjects(1);
+  for (int f = 1; f <= copy.NFeatures(); ++f) {
+    EXPECT_EQ(copy.GetFeatValStr(f, 100), model[f - 1][99]);
+  }
 }
 
 // ------------------------------------------------------------------------------------------------

@@ -229,6 +229,9 @@ class XAN_EXPORT TFeatureMatrix : public TComponent {
   // Stores the decimal text of FeatVal and notifies; out of range: nothing. Raises
   // "...: feature is not of numeric or string type" for fkUndefined and fkTriState.
   void SetFeatValint(int32_t fix, int32_t obj, int64_t FeatVal);
+  void SetFeatValInt(int32_t fix, int32_t obj, int64_t FeatVal) {
+    SetFeatValint(fix, obj, FeatVal);
+  }
 
   // The stored text as a double, whatever the kind; 0 out of range. Raises "...: feature is
   // not a floating point number" when the text fails the floating-point check, then reads it
@@ -346,8 +349,26 @@ class XAN_EXPORT TFeatureMatrix : public TComponent {
   }
   bool FeatInRange(int32_t fix) const noexcept { return fix >= 1 && fix <= FNFeats; }
   bool ObjInRange(int32_t obj) const noexcept { return obj >= 1 && obj <= FNObjs; }
-  String& Cell(int32_t fix, int32_t obj) noexcept;
-  const String& Cell(int32_t fix, int32_t obj) const noexcept;
+  // Where a value's text lies in FValueText; the length 0 is the empty value.
+  struct TValueRef {
+    uint64_t Offset = 0;
+    uint32_t Length = 0;
+  };
+  TValueRef& Ref(int32_t fix, int32_t obj) noexcept;
+  const TValueRef& Ref(int32_t fix, int32_t obj) const noexcept;
+  // The text of a value, valid until the next change of the matrix.
+  StringView Text(int32_t fix, int32_t obj) const noexcept;
+  // Copies Text into the pool and gives where it lies; raises EXANDStructError when memory fails.
+  TValueRef AddText(StringView Text);
+  // Points Cell at Value, keeping the count of characters in use.
+  void Point(TValueRef& Cell, TValueRef Value) noexcept {
+    FLiveText = FLiveText - Cell.Length + Value.Length;
+    Cell = Value;
+  }
+  // Stores a copy of Text as the value of fix, obj.
+  void Store(int32_t fix, int32_t obj, StringView Text);
+  // Drops the texts no cell refers to once they outweigh the ones in use.
+  void Compact() noexcept;
   TFeatKind Kind(int32_t fix) const noexcept {
     return FFeatProps[static_cast<size_t>(fix) - 1]->FeatKind;
   }
@@ -359,7 +380,7 @@ class XAN_EXPORT TFeatureMatrix : public TComponent {
   // The check of SetFeatValStr and Fill; raises its message on failure.
   void CheckValue(int32_t fix, StringView FeatVal, bool EmptyPassesNumbers) const;
   // Stores Text for every object of fix and notifies.
-  void FillText(int32_t fix, const String& Text);
+  void FillText(int32_t fix, StringView Value);
   // The range of SetFeatType and RenumberFeatures; false when there is none.
   bool ClippedRange(int32_t IxFrom, int32_t IxTo, int32_t& Low, int32_t& High) const noexcept;
   // The reading behind LoadFromOpenFile, raising where it fails.
@@ -368,9 +389,13 @@ class XAN_EXPORT TFeatureMatrix : public TComponent {
   int32_t FNFeats = 0;
   int32_t FNObjs = 0;
   TPropsList FFeatProps;
-  // The values, NFeatures rows of NObjects texts in one block: feature f, object o at
-  // (f - 1) * NObjects + (o - 1).
-  std::vector<String> FFeatVals;
+  // The values, NFeatures rows of NObjects references in one block: feature f, object o at
+  // (f - 1) * NObjects + (o - 1). Their texts lie in FValueText, one pool for all, so that a
+  // large table is a few blocks of memory rather than a block per value; FLiveText counts the
+  // characters the cells refer to.
+  std::vector<TValueRef> FFeatVals;
+  std::vector<Char> FValueText;
+  uint64_t FLiveText = 0;
   TNotifyEvent FOnChange;
   // What GetFeatProps gives for an index out of range; made when first needed.
   std::unique_ptr<TFeatMatProps> FOutOfRangeProps;

@@ -1,13 +1,21 @@
-// The leading number of a text, read by one state machine: the floating-point check of the
-// feature matrix and the text-to-number conversion of the associative array both use it.
+// Number text shared by the feature matrix and the associative array: integers in decimal, and
+// the one state machine that reads the leading number of a text for both.
 #pragma once
 
+#include <charconv>
 #include <cstdint>
 #include <utility>
 
 #include "xan/platform/strings.h"
 
 namespace xan::detail {
+
+// An integer in decimal: -42 => "-42".
+inline String DecimalText(int64_t Value) {
+  char buf[24];
+  const auto res = std::to_chars(buf, buf + sizeof buf, Value);
+  return String(buf, res.ptr);
+}
 
 // What the machine read: the sign, the mantissa ("12.5", ".", "7." as they stood, the decimal
 // separator written as '.') and the exponent.
