@@ -334,7 +334,10 @@ void TFeatureMatrix::Compact() noexcept {
 void TFeatureMatrix::ResizeTable(int32_t NFeats, int32_t NObjs) {
   if (NFeats < 0) Fail(u"negative number of features");
   if (NObjs < 0) Fail(u"negative number of objects");
-  if (NFeats > MaxFeatures) Fail(detail::kNotEnoughMemory);
+  if (NFeats > MaxFeatures ||
+      static_cast<uint64_t>(NFeats) * static_cast<uint64_t>(NObjs) > MaxValues) {
+    Fail(detail::kNotEnoughMemory);
+  }
   detail::GuardStorage(*this, detail::kNotEnoughMemory, [&] {
     // Everything that may fail is made first, the large value table before the properties; the
     // matrix changes only when all of it is there.

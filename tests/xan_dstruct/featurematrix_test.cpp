@@ -97,7 +97,8 @@ TEST(FeatureMatrix, ResizeKeepsValuesAndRejectsBadCounts) {
   EXPECT_EQ(m.Notes([&] { EXPECT_FALSE(m.Resize(-1, 2)); }), 0);
   EXPECT_FALSE(m.Resize(2, -1));
   EXPECT_FALSE(m.Resize(TFeatureMatrix::MaxFeatures + 1, 0));
-  EXPECT_FALSE(m.Resize(1 << 20, 1 << 30)) << "no memory for 2^50 values";
+  EXPECT_FALSE(m.Resize(1 << 20, 1 << 30)) << "2^50 values";
+  EXPECT_FALSE(m.Resize(65536, 65537)) << "just beyond MaxValues";
   EXPECT_EQ(m.NFeatures(), 2);
   EXPECT_EQ(m.NObjects(), 4);
   EXPECT_EQ(m.GetFeatValStr(1, 2), u"1.2");

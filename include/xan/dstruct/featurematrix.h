@@ -67,8 +67,8 @@ class XAN_EXPORT TFeatMatProps : public TComponent {
 // structural operations do nothing, Fill returns false. Kind and value errors raise
 // EXANDStructError "Component \"<Name>\": <reason>" and leave the matrix unchanged. Storage
 // that cannot be had raises EXANDStructError "...: not enough memory on heap" (the matrix stays
-// unchanged); so do more than MaxFeatures features. Negative counts raise EXANDStructError
-// "...: negative number of features" / "...: negative number of objects".
+// unchanged); so do more than MaxFeatures features or MaxValues values. Negative counts raise
+// EXANDStructError "...: negative number of features" / "...: negative number of objects".
 //
 // Notification: every operation that changes values or sizes calls Changed() (OnChange(this))
 // once; composite operations once per size change they make and once at their end, as listed.
@@ -95,6 +95,8 @@ class XAN_EXPORT TFeatureMatrix : public TComponent {
   // The most features a matrix takes. More are refused as a storage failure, so that a damaged
   // count in a file cannot claim the whole memory.
   static constexpr int32_t MaxFeatures = 1 << 20;
+  // The most values (NFeatures x NObjects) a matrix takes, refused beyond in the same way.
+  static constexpr uint64_t MaxValues = uint64_t{1} << 32;
 
   // An empty matrix: no features, no objects, no callback.
   explicit TFeatureMatrix(TComponent* AOwner = nullptr);
@@ -108,7 +110,8 @@ class XAN_EXPORT TFeatureMatrix : public TComponent {
 
   // Sets the number of features: removed features take their properties along, new ones get
   // default properties and empty values; the values within the new bounds stay. Notifies.
-  // Raises EXANDStructError for a negative count, beyond MaxFeatures or when memory fails.
+  // Raises EXANDStructError for a negative count, beyond MaxFeatures or MaxValues, or when
+  // memory fails.
   void SetNFeats(int32_t count);
   // Sets the number of objects; the values within the new bounds stay, new ones are empty.
   // Notifies. Raises as SetNFeats.
@@ -118,7 +121,8 @@ class XAN_EXPORT TFeatureMatrix : public TComponent {
   void SetNObjects(int32_t count) { SetNObjs(count); }
 
   // Sets the number of objects, then of features, notifying for each. False, with nothing
-  // changed, for a negative count, beyond MaxFeatures or when memory fails; else true.
+  // changed, for a negative count, beyond MaxFeatures or MaxValues, or when memory fails; else
+  // true.
   bool Resize(int32_t NFeats, int32_t NObjs);
 
   // No features, no objects. Notifies.
