@@ -28,5 +28,6 @@ int main() {
   tour::Streams();
   tour::StringTable();
   tour::Html();
+  tour::FeatureMatrix();
   return 0;
 }

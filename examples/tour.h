@@ -23,5 +23,6 @@ void Conversions();
 void Streams();
 void StringTable();
 void Html();
+void FeatureMatrix();
 
 }  // namespace tour

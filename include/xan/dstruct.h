@@ -9,3 +9,5 @@
 #include "xan/dstruct/rlencoder.h"
 #include "xan/dstruct/stringaccu.h"
 #include "xan/dstruct/stringarray.h"
+#include "xan/dstruct/featurematrix.h"
+#include "xan/dstruct/assocarray.h"

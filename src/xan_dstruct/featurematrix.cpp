@@ -1,0 +1,913 @@
+// TFeatureMatrix: the value table and its properties list, the kind checks, the structural
+// operations, feature-name templates and the feature-matrix text file.
+#include "xan/dstruct/featurematrix.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <string>
+#include <system_error>
+
+#include "xan/platform/format_settings.h"
+#include "xan/stringl/char_funcs.h"
+#include "xan/stringl/conversions.h"
+#include "xan_dstruct/component_support.h"
+#include "xan_dstruct/number_text.h"
+#include "xan_stringl/simple_case.h"
+
+namespace xan {
+
+namespace {
+
+using detail::DecimalText;
+
+// The keywords of the file, looked up with A-Z folded.
+constexpr std::initializer_list<StringView> kSections = {u"featdef", u"featvals", u"featend"};
+constexpr std::array<StringView, 5> kKindNames = {u"fkUndefined", u"fkInteger", u"fkDouble",
+                                                  u"fkString", u"fkTriState"};
+constexpr std::initializer_list<StringView> kKindList = {u"fkUndefined", u"fkInteger", u"fkDouble",
+                                                         u"fkString", u"fkTriState"};
+enum TPropKey : int32_t {
+  pkNone,
+  pkFeatNum,
+  pkFeatName,
+  pkFeatKind,
+  pkComment,
+  pkPresets,
+  pkSorted,
+  pkGUIElem
+};
+constexpr std::initializer_list<StringView> kPropKeys = {
+    u"fplFeatNum", u"fplFeatName", u"fplFeatKind", u"fplComment",
+    u"fplPresets", u"fplSorted",   u"fplGUIElem"};
+
+constexpr StringView kDefaultFeatName = u"undefined";
+// Replacements one feature name may take before its expansion counts as runaway.
+constexpr int kMaxExpansions = 4096;
+// The widest D or I placeholder.
+constexpr int32_t kMaxPlaceholderWidth = 4096;
+
+// The value of an unset feature of the kind: "0" for the numbers, empty for the others.
+String KindDefault(TFeatKind Kind) {
+  return Kind == fkInteger || Kind == fkDouble ? String(u"0") : String();
+}
+
+// A "+", "-" or digit, then digits only; a text of one character must be a digit.
+bool IsIntegerText(StringView Text) noexcept {
+  if (Text.empty()) return false;
+  const auto isDigit = [](Char c) { return c >= u'0' && c <= u'9'; };
+  if (!isDigit(Text[0]) && (Text.size() == 1 || (Text[0] != u'+' && Text[0] != u'-'))) {
+    return false;
+  }
+  return std::all_of(Text.begin() + 1, Text.end(), isDigit);
+}
+
+bool IsFloatText(StringView Text) {
+  detail::TLeadingNumber number;
+  return detail::ScanLeadingNumber(Text, false, true, number);
+}
+
+bool IsTriStateText(StringView Text) {
+  const String lower = SimpleLowerText(Text);
+  return lower == u"true" || lower == u"false";
+}
+
+bool SameTextAZ(StringView A, StringView B) noexcept {
+  return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](Char a, Char b) {
+           return SimpleLower(a) == SimpleLower(b);
+         });
+}
+
+// n + k * Delta in 32-bit two's complement, as the renumbering counts.
+int32_t WrappedNumber(int32_t First, int64_t Steps, int32_t Delta) noexcept {
+  const uint64_t v = static_cast<uint64_t>(static_cast<int64_t>(First)) +
+                     static_cast<uint64_t>(Steps) * static_cast<uint64_t>(int64_t{Delta});
+  return static_cast<int32_t>(static_cast<uint32_t>(v));
+}
+
+// ------------------------------------------------------------------------------------------------
+// Reading numbers from lines
+
+// Reads an integer at Text[Pos]: characters of code 32 and below are skipped, then an optional
+// sign and digits are read up to the next character of code 32 or below (or the end), as the
+// open text file reads integers. False when they are not an integer of the signed 32-bit range.
+bool ReadIntToken(StringView Text, size_t& Pos, int32_t& Value) noexcept {
+  while (Pos < Text.size() && Text[Pos] <= u' ') ++Pos;
+  const size_t start = Pos;
+  while (Pos < Text.size() && Text[Pos] > u' ') ++Pos;
+  StringView token = Text.substr(start, Pos - start);
+  const bool negative = !token.empty() && token[0] == u'-';
+  if (!token.empty() && (token[0] == u'+' || token[0] == u'-')) token.remove_prefix(1);
+  if (token.empty()) return false;
+  int64_t v = 0;
+  for (const Char c : token) {
+    if (c < u'0' || c > u'9') return false;
+    v = v * 10 + (c - u'0');
+    if (v > int64_t{1} << 31) return false;
+  }
+  if (negative) v = -v;
+  if (v > std::numeric_limits<int32_t>::max()) return false;
+  Value = static_cast<int32_t>(v);
+  return true;
+}
+
+// A text that is one integer and nothing else but blanks around it.
+bool ReadWholeInt(StringView Text, int32_t& Value) noexcept {
+  size_t pos = 0;
+  if (!ReadIntToken(Text, pos, Value)) return false;
+  while (pos < Text.size() && Text[pos] <= u' ') ++pos;
+  return pos == Text.size();
+}
+
+// Text without its leading and trailing blanks (code 32).
+StringView TrimmedBlanks(StringView Text) noexcept {
+  const size_t first = Text.find_first_not_of(u' ');
+  if (first == StringView::npos) return {};
+  return Text.substr(first, Text.find_last_not_of(u' ') - first + 1);
+}
+
+// The failure of a read or a conversion in the file; LoadFromOpenFile turns it into -2.
+struct TLoadFailure {};
+
+// ------------------------------------------------------------------------------------------------
+// Feature-name templates
+
+// The integer at the start of a placeholder's parameter: blanks skipped, an optional sign, then
+// digits; 0 when there are none. Limited to +-kMaxPlaceholderWidth + 1, so that a huge width is
+// recognised as too wide.
+int32_t PlaceholderWidth(StringView Param) noexcept {
+  size_t i = 0;
+  while (i < Param.size() && Param[i] == u' ') ++i;
+  bool negative = false;
+  if (i < Param.size() && (Param[i] == u'+' || Param[i] == u'-')) negative = Param[i++] == u'-';
+  int32_t w = 0;
+  for (; i < Param.size() && Param[i] >= u'0' && Param[i] <= u'9'; ++i) {
+    w = std::min(w * 10 + (Param[i] - u'0'), kMaxPlaceholderWidth + 1);
+  }
+  return negative ? -w : w;
+}
+
+// D and I: n in decimal, right-aligned in w characters (w > 0) or with exactly -w digits (w < 0).
+String PlaceholderNumber(int32_t N, int32_t W) {
+  if (W == 0) return DecimalText(N);
+  if (W > 0) {
+    const String text = DecimalText(N);
+    const size_t w = static_cast<size_t>(W);
+    if (text.size() >= w) return text.substr(text.size() - w);
+    return String(w - text.size(), u' ') + text;
+  }
+  const String digits = DecimalText(N < 0 ? -int64_t{N} : int64_t{N});
+  const size_t w = static_cast<size_t>(-W);
+  String out = N < 0 ? u"-" : u"";
+  if (digits.size() >= w) return out + digits.substr(digits.size() - w);
+  return out + String(w - digits.size(), u'0') + digits;
+}
+
+// H: exactly w (1..8) upper-case hexadecimal digits of the low bits of n.
+String PlaceholderHex(int32_t N, int32_t W) {
+  const int32_t w = std::clamp(W, 1, 8);
+  const auto v = static_cast<uint32_t>(N);
+  String out;
+  for (int32_t k = w - 1; k >= 0; --k) out += u"0123456789ABCDEF"[(v >> (4 * k)) & 0xF];
+  return out;
+}
+
+// Expands Template for feature Index with number N; false when the expansion fails.
+bool ExpandTemplate(StringView Template, int32_t Index, int32_t N, TDateTime When, String& Out) {
+  String text(Template);
+  for (int expansions = 0;; ++expansions) {
+    const size_t open = text.find(u"<%");
+    if (open == String::npos) {
+      Out = std::move(text);
+      return true;
+    }
+    const size_t close = text.find(u"%>");
+    if (close == String::npos || close < open || expansions == kMaxExpansions) return false;
+    // close >= open + 1, so the letter at open + 2 exists; a real letter puts close past it.
+    const Char letter = SimpleUpper(text[open + 2]);
+    const StringView param =
+        close > open + 3 ? StringView(text).substr(open + 3, close - open - 3) : StringView();
+    const int32_t w = PlaceholderWidth(param);
+    String replacement;
+    switch (letter) {
+      case u'D':
+      case u'I':
+        if (w > kMaxPlaceholderWidth || w < -kMaxPlaceholderWidth) return false;
+        replacement = PlaceholderNumber(letter == u'D' ? N : Index, w);
+        break;
+      case u'H':
+        replacement = PlaceholderHex(N, w);
+        break;
+      case u'T':
+        try {
+          replacement = FormatDateTime(param, When);
+        } catch (const EConvertError&) {
+          return false;
+        }
+        break;
+      default:
+        return false;
+    }
+    text.replace(open, close + 2 - open, replacement);
+  }
+}
+
+}  // namespace
+
+// ================================================================================================
+// TFeatMatProps
+
+TFeatMatProps::TFeatMatProps(TComponent* AOwner) : TComponent(AOwner) {
+  Clear();
+}
+
+TFeatMatProps::~TFeatMatProps() = default;
+
+void TFeatMatProps::Clear() {
+  FeatNum = 0;
+  FeatName = kDefaultFeatName;
+  FeatKind = fkUndefined;
+  Comment.clear();
+  PresetValues.clear();
+  Sorted = false;
+  GUIElem = nullptr;
+}
+
+void TFeatMatProps::Assign(const TPersistent& Source) {
+  const auto* src = dynamic_cast<const TFeatMatProps*>(&Source);
+  if (src == nullptr) {
+    TPersistent::Assign(Source);
+    return;
+  }
+  FeatNum = src->FeatNum;
+  FeatName = src->FeatName;
+  FeatKind = src->FeatKind;
+  Comment = src->Comment;
+  PresetValues = src->PresetValues;
+  Sorted = src->Sorted;
+  GUIElem = src->GUIElem;
+}
+
+void TFeatMatProps::AssignTo(TPersistent& Dest) const {
+  detail::AssignToSameClass(*this, Dest);
+}
+
+// ================================================================================================
+// TFeatureMatrix: sizes
+
+TFeatureMatrix::TFeatureMatrix(TComponent* AOwner) : TComponent(AOwner) {}
+
+TFeatureMatrix::~TFeatureMatrix() = default;
+
+void TFeatureMatrix::Fail(StringView Reason) const {
+  throw EXANDStructError(ComponentMessage(Reason));
+}
+
+// ------------------------------------------------------------------------------------------------
+// The value texts: one pool of characters, each cell a reference to its text in it. Storing a
+// text appends it; what is no longer referred to is dropped by a compaction once it outweighs the
+// texts in use.
+
+TFeatureMatrix::TValueRef& TFeatureMatrix::Ref(int32_t fix, int32_t obj) noexcept {
+  return FFeatVals[static_cast<size_t>(fix - 1) * static_cast<size_t>(FNObjs) +
+                   static_cast<size_t>(obj - 1)];
+}
+
+const TFeatureMatrix::TValueRef& TFeatureMatrix::Ref(int32_t fix, int32_t obj) const noexcept {
+  return FFeatVals[static_cast<size_t>(fix - 1) * static_cast<size_t>(FNObjs) +
+                   static_cast<size_t>(obj - 1)];
+}
+
+StringView TFeatureMatrix::Text(int32_t fix, int32_t obj) const noexcept {
+  const TValueRef& r = Ref(fix, obj);
+  return r.Length == 0 ? StringView() : StringView(FValueText.data() + r.Offset, r.Length);
+}
+
+TFeatureMatrix::TValueRef TFeatureMatrix::AddText(StringView Text) {
+  if (Text.empty()) return {};
+  if (Text.size() > UINT32_MAX) Fail(detail::kNotEnoughMemory);
+  // A text taken from the pool itself is copied first: appending may move the pool.
+  const std::less<const Char*> before;
+  if (!FValueText.empty() && !before(Text.data(), FValueText.data()) &&
+      before(Text.data(), FValueText.data() + FValueText.size())) {
+    return AddText(String(Text));
+  }
+  const TValueRef ref{FValueText.size(), static_cast<uint32_t>(Text.size())};
+  detail::GuardStorage(*this, detail::kNotEnoughMemory,
+                       [&] { FValueText.insert(FValueText.end(), Text.begin(), Text.end()); });
+  return ref;
+}
+
+void TFeatureMatrix::Store(int32_t fix, int32_t obj, StringView Text) {
+  Point(Ref(fix, obj), AddText(Text));
+  Compact();
+}
+
+void TFeatureMatrix::Compact() noexcept {
+  constexpr uint64_t kSlack = 1 << 16;
+  if (FFeatVals.empty()) {
+    std::vector<Char>().swap(FValueText);
+    FLiveText = 0;
+    return;
+  }
+  if (FValueText.size() <= 2 * FLiveText + kSlack) return;
+  std::vector<Char> text;
+  try {
+    text.reserve(FLiveText);
+  } catch (...) {  // NOLINT(bugprone-empty-catch): the garbage stays until there is memory
+    return;
+  }
+  for (TValueRef& r : FFeatVals) {
+    if (r.Length == 0) continue;
+    const auto from = FValueText.begin() + static_cast<ptrdiff_t>(r.Offset);
+    r.Offset = text.size();
+    text.insert(text.end(), from, from + r.Length);
+  }
+  FValueText.swap(text);
+}
+
+// ------------------------------------------------------------------------------------------------
+
+void TFeatureMatrix::ResizeTable(int32_t NFeats, int32_t NObjs) {
+  if (NFeats < 0) Fail(u"negative number of features");
+  if (NObjs < 0) Fail(u"negative number of objects");
+  if (NFeats > MaxFeatures ||
+      static_cast<uint64_t>(NFeats) * static_cast<uint64_t>(NObjs) > MaxValues) {
+    Fail(detail::kNotEnoughMemory);
+  }
+  detail::GuardStorage(*this, detail::kNotEnoughMemory, [&] {
+    // Everything that may fail is made first, the large value table before the properties; the
+    // matrix changes only when all of it is there.
+    const size_t cells = static_cast<size_t>(NFeats) * static_cast<size_t>(NObjs);
+    std::vector<TValueRef> values;
+    if (NObjs == FNObjs) {
+      FFeatVals.reserve(cells);
+    } else {
+      values.resize(cells);
+    }
+    TPropsList added;
+    for (int32_t i = FNFeats; i < NFeats; ++i) added.push_back(std::make_unique<TFeatMatProps>());
+    FFeatProps.reserve(static_cast<size_t>(NFeats));
+    if (NObjs == FNObjs) {
+      for (size_t i = cells; i < FFeatVals.size(); ++i) Point(FFeatVals[i], {});
+      FFeatVals.resize(cells);
+    } else {
+      for (int32_t f = 1; f <= FNFeats; ++f) {
+        for (int32_t o = 1; o <= FNObjs; ++o) {
+          if (f <= NFeats && o <= NObjs) {
+            values[static_cast<size_t>(f - 1) * static_cast<size_t>(NObjs) +
+                   static_cast<size_t>(o - 1)] = Ref(f, o);
+          } else {
+            Point(Ref(f, o), {});
+          }
+        }
+      }
+      FFeatVals.swap(values);
+    }
+    FFeatProps.resize(std::min(FFeatProps.size(), static_cast<size_t>(NFeats)));
+    for (auto& p : added) FFeatProps.push_back(std::move(p));
+  });
+  FNFeats = NFeats;
+  FNObjs = NObjs;
+  Compact();
+}
+
+void TFeatureMatrix::SetNFeats(int32_t count) {
+  ResizeTable(count, FNObjs);
+  Changed();
+}
+
+void TFeatureMatrix::SetNObjs(int32_t count) {
+  ResizeTable(FNFeats, count);
+  Changed();
+}
+
+bool TFeatureMatrix::Resize(int32_t NFeats, int32_t NObjs) {
+  try {
+    ResizeTable(NFeats, NObjs);
+  } catch (const EXANDStructError&) {
+    return false;
+  }
+  Changed();
+  Changed();
+  return true;
+}
+
+void TFeatureMatrix::Clear() {
+  std::vector<TValueRef>().swap(FFeatVals);
+  FFeatProps.clear();
+  FNFeats = 0;
+  FNObjs = 0;
+  Compact();
+  Changed();
+}
+
+void TFeatureMatrix::ResetToDefault() {
+  for (int32_t o = 1; o <= FNObjs; ++o) {
+    // The callback may change the matrix, so nothing of the pool is held across it.
+    const TValueRef zero = AddText(u"0");
+    for (int32_t f = 1; f <= FNFeats; ++f) {
+      Point(Ref(f, o), Kind(f) == fkInteger || Kind(f) == fkDouble ? zero : TValueRef{});
+    }
+    Compact();
+    Changed();
+  }
+}
+
+// ================================================================================================
+// Properties of the features
+
+TFeatMatProps* TFeatureMatrix::GetFeatProps(int32_t fix) {
+  if (FeatInRange(fix)) return FFeatProps[static_cast<size_t>(fix) - 1].get();
+  if (FOutOfRangeProps) {
+    FOutOfRangeProps->Clear();
+  } else {
+    FOutOfRangeProps = std::make_unique<TFeatMatProps>();
+  }
+  return FOutOfRangeProps.get();
+}
+
+void TFeatureMatrix::SetFeatProps(int32_t fix, TFeatMatProps* FeatMatProps) {
+  if (!FeatInRange(fix) || FeatMatProps == nullptr) return;
+  std::unique_ptr<TFeatMatProps>& slot = FFeatProps[static_cast<size_t>(fix) - 1];
+  if (slot.get() != FeatMatProps) {
+    const bool ownedHere =
+        std::any_of(FFeatProps.begin(), FFeatProps.end(),
+                    [FeatMatProps](const auto& p) { return p.get() == FeatMatProps; });
+    std::unique_ptr<TFeatMatProps> taken;
+    if (FeatMatProps == FOutOfRangeProps.get()) {
+      taken = std::move(FOutOfRangeProps);
+    } else if (ownedHere) {
+      taken = std::make_unique<TFeatMatProps>();
+      taken->Assign(*FeatMatProps);
+    } else {
+      if (FeatMatProps->Owner() != nullptr) FeatMatProps->Owner()->RemoveComponent(FeatMatProps);
+      taken.reset(FeatMatProps);
+    }
+    slot = std::move(taken);
+  }
+  Changed();
+}
+
+void TFeatureMatrix::SetFeatProps(int32_t fix, std::unique_ptr<TFeatMatProps> FeatMatProps) {
+  if (!FeatInRange(fix) || !FeatMatProps) return;
+  SetFeatProps(fix, FeatMatProps.release());
+}
+
+bool TFeatureMatrix::ClippedRange(int32_t IxFrom, int32_t IxTo, int32_t& Low,
+                                  int32_t& High) const noexcept {
+  if (FNFeats == 0) return false;
+  if (IxFrom == 0 && IxTo == 0) {
+    Low = 1;
+    High = FNFeats;
+    return true;
+  }
+  IxFrom = std::clamp(IxFrom, 1, FNFeats);
+  IxTo = std::clamp(IxTo, 1, FNFeats);
+  Low = std::min(IxFrom, IxTo);
+  High = std::max(IxFrom, IxTo);
+  return true;
+}
+
+void TFeatureMatrix::SetFeatType(int32_t IxFrom, int32_t IxTo, TFeatKind FeatKind) {
+  int32_t low = 0;
+  int32_t high = 0;
+  if (!ClippedRange(IxFrom, IxTo, low, high)) return;
+  for (int32_t i = low; i <= high; ++i) FFeatProps[static_cast<size_t>(i) - 1]->FeatKind = FeatKind;
+}
+
+void TFeatureMatrix::RenumberFeatures(int32_t IxFrom, int32_t IxTo, int32_t FirstNum,
+                                      int32_t Delta) {
+  int32_t low = 0;
+  int32_t high = 0;
+  if (!ClippedRange(IxFrom, IxTo, low, high)) return;
+  for (int32_t i = low; i <= high; ++i) {
+    FFeatProps[static_cast<size_t>(i) - 1]->FeatNum = WrappedNumber(FirstNum, i - low, Delta);
+  }
+}
+
+int32_t TFeatureMatrix::GenerateFeatNames(StringView Template, int32_t IxFrom, int32_t IxTo,
+                                          int32_t FirstNum, int32_t Delta) {
+  int32_t low = 1;
+  int32_t high = FNFeats;
+  if (IxFrom != 0 || IxTo != 0) {
+    if (!FeatInRange(IxFrom) || !FeatInRange(IxTo)) return -1;
+    low = std::min(IxFrom, IxTo);
+    high = std::max(IxFrom, IxTo);
+  }
+  const TDateTime now = Now();
+  for (int32_t i = low; i <= high; ++i) {
+    String name;
+    if (!ExpandTemplate(Template, i, WrappedNumber(FirstNum, i - low, Delta), now, name)) {
+      return -2;
+    }
+    FFeatProps[static_cast<size_t>(i) - 1]->FeatName = std::move(name);
+  }
+  return 0;
+}
+
+int32_t TFeatureMatrix::FindFeatName(StringView Name) const noexcept {
+  for (int32_t i = 1; i <= FNFeats; ++i) {
+    if (SameTextAZ(FFeatProps[static_cast<size_t>(i) - 1]->FeatName, Name)) return i;
+  }
+  return -1;
+}
+
+int32_t TFeatureMatrix::FindFeatNum(int32_t Num) const noexcept {
+  for (int32_t i = 1; i <= FNFeats; ++i) {
+    if (FFeatProps[static_cast<size_t>(i) - 1]->FeatNum == Num) return i;
+  }
+  return -1;
+}
+
+// ================================================================================================
+// Values
+
+void TFeatureMatrix::CheckValue(int32_t fix, StringView FeatVal, bool EmptyPassesNumbers) const {
+  const TFeatKind kind = Kind(fix);
+  if (kind == fkUndefined) Fail(u"feature " + DecimalText(fix) + u" is undefined");
+  if (kind == fkString || (FeatVal.empty() && (EmptyPassesNumbers || kind == fkTriState))) return;
+  const String quoted = u"feature value \"" + String(FeatVal) + u"\" is not a valid ";
+  if (kind == fkInteger && !IsIntegerText(FeatVal)) Fail(quoted + u"integer number");
+  if (kind == fkDouble && !IsFloatText(FeatVal)) Fail(quoted + u"floating point number");
+  if (kind == fkTriState && !IsTriStateText(FeatVal)) Fail(quoted + u"tri-state value");
+}
+
+String TFeatureMatrix::GetFeatValStr(int32_t fix, int32_t obj) const {
+  if (!InRange(fix, obj)) return {};
+  if (Kind(fix) == fkUndefined) Fail(u"feature " + DecimalText(fix) + u" is undefined");
+  return String(Text(fix, obj));
+}
+
+void TFeatureMatrix::SetFeatValStr(int32_t fix, int32_t obj, StringView FeatVal) {
+  if (!InRange(fix, obj)) return;
+  CheckValue(fix, FeatVal, true);
+  Store(fix, obj, FeatVal);
+  Changed();
+}
+
+int64_t TFeatureMatrix::GetFeatValInt(int32_t fix, int32_t obj) const {
+  if (!InRange(fix, obj)) return 0;
+  const StringView text = Text(fix, obj);
+  if (!IsIntegerText(text)) Fail(u"feature is not an integer");
+  const std::string ascii(text.begin() + (text[0] == u'+' ? 1 : 0), text.end());
+  int64_t value = 0;
+  const auto res = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+  if (res.ec != std::errc()) {
+    throw EConvertError(u"'" + String(text) + u"' is not a valid integer value");
+  }
+  return value;
+}
+
+void TFeatureMatrix::SetFeatValint(int32_t fix, int32_t obj, int64_t FeatVal) {
+  if (!InRange(fix, obj)) return;
+  if (Kind(fix) == fkUndefined || Kind(fix) == fkTriState) {
+    Fail(u"feature is not of numeric or string type");
+  }
+  Store(fix, obj, DecimalText(FeatVal));
+  Changed();
+}
+
+double TFeatureMatrix::GetFeatValDouble(int32_t fix, int32_t obj) const {
+  if (!InRange(fix, obj)) return 0;
+  const StringView text = Text(fix, obj);
+  if (!IsFloatText(text)) Fail(u"feature is not a floating point number");
+  return StrToFloat(text);
+}
+
+void TFeatureMatrix::SetFeatValDouble(int32_t fix, int32_t obj, double FeatVal) {
+  if (!InRange(fix, obj)) return;
+  if (Kind(fix) != fkDouble && Kind(fix) != fkString) {
+    Fail(u"feature is not a floating point or string type");
+  }
+  Store(fix, obj, FloatToStr(FeatVal));
+  Changed();
+}
+
+TTriState TFeatureMatrix::GetFeatValTriState(int32_t fix, int32_t obj) const {
+  if (!InRange(fix, obj)) return tsUndefined;
+  const StringView text = Text(fix, obj);
+  if (!text.empty() && !IsTriStateText(text)) Fail(u"feature is not a tri-state value");
+  return StrToTriState(text);
+}
+
+void TFeatureMatrix::SetFeatValTriState(int32_t fix, int32_t obj, TTriState FeatVal) {
+  if (!InRange(fix, obj)) return;
+  if (Kind(fix) != fkTriState && Kind(fix) != fkString) {
+    Fail(u"feature is not a tri-state or string type");
+  }
+  Store(fix, obj, TriStateToStr(FeatVal, 0));
+  Changed();
+}
+
+void TFeatureMatrix::FillText(int32_t fix, StringView Value) {
+  const TValueRef ref = AddText(Value);
+  for (int32_t o = 1; o <= FNObjs; ++o) Point(Ref(fix, o), ref);
+  Compact();
+  Changed();
+}
+
+bool TFeatureMatrix::Fill(int32_t fix, StringView FeatVal) {
+  if (!FeatInRange(fix)) return false;
+  CheckValue(fix, FeatVal, false);
+  FillText(fix, FeatVal);
+  return true;
+}
+
+bool TFeatureMatrix::Fill(int32_t fix, int64_t FeatVal) {
+  if (!FeatInRange(fix)) return false;
+  if (Kind(fix) != fkInteger) Fail(u"feature " + DecimalText(fix) + u" is not an integer number");
+  FillText(fix, DecimalText(FeatVal));
+  return true;
+}
+
+bool TFeatureMatrix::Fill(int32_t fix, double FeatVal) {
+  if (!FeatInRange(fix)) return false;
+  if (Kind(fix) != fkDouble) {
+    Fail(u"feature " + DecimalText(fix) + u" is not floating point number");
+  }
+  FillText(fix, FloatToStr(FeatVal));
+  return true;
+}
+
+bool TFeatureMatrix::Fill(int32_t fix, TTriState FeatVal) {
+  if (!FeatInRange(fix)) return false;
+  if (Kind(fix) != fkTriState) Fail(u"feature " + DecimalText(fix) + u" is not a tri-state value");
+  FillText(fix, TriStateToStr(FeatVal, 0));
+  return true;
+}
+
+// ================================================================================================
+// Objects and features as wholes
+
+void TFeatureMatrix::InsertObject(int32_t obj) {
+  if (!ObjInRange(obj)) return;
+  SetNObjs(FNObjs + 1);
+  for (int32_t f = 1; f <= FNFeats; ++f) {
+    for (int32_t o = FNObjs; o > obj; --o) Point(Ref(f, o), Ref(f, o - 1));
+  }
+  ClearObject(obj);
+  Changed();
+}
+
+void TFeatureMatrix::RemoveObject(int32_t obj) {
+  if (!ObjInRange(obj)) return;
+  for (int32_t f = 1; f <= FNFeats; ++f) {
+    for (int32_t o = obj; o < FNObjs; ++o) Point(Ref(f, o), Ref(f, o + 1));
+  }
+  SetNObjs(FNObjs - 1);
+  Changed();
+}
+
+void TFeatureMatrix::InsertFeature(int32_t feat) {
+  if (feat < 1 || feat > FNFeats + 1) return;
+  SetNFeats(FNFeats + 1);
+  for (int32_t f = FNFeats; f > feat; --f) {
+    FFeatProps[static_cast<size_t>(f) - 1]->Assign(*FFeatProps[static_cast<size_t>(f) - 2]);
+    for (int32_t o = 1; o <= FNObjs; ++o) Point(Ref(f, o), Ref(f - 1, o));
+  }
+  FFeatProps[static_cast<size_t>(feat) - 1]->Clear();
+  for (int32_t o = 1; o <= FNObjs; ++o) Point(Ref(feat, o), {});
+  Changed();
+}
+
+void TFeatureMatrix::RemoveFeature(int32_t feat) {
+  if (!FeatInRange(feat)) return;
+  for (int32_t f = feat; f < FNFeats; ++f) {
+    FFeatProps[static_cast<size_t>(f) - 1]->Assign(*FFeatProps[static_cast<size_t>(f)]);
+    for (int32_t o = 1; o <= FNObjs; ++o) Point(Ref(f, o), Ref(f + 1, o));
+  }
+  SetNFeats(FNFeats - 1);
+  Changed();
+}
+
+void TFeatureMatrix::ClearObject(int32_t obj) {
+  if (!ObjInRange(obj)) return;
+  const TValueRef zero = AddText(u"0");
+  for (int32_t f = 1; f <= FNFeats; ++f) {
+    Point(Ref(f, obj), Kind(f) == fkInteger || Kind(f) == fkDouble ? zero : TValueRef{});
+  }
+  Compact();
+  Changed();
+}
+
+void TFeatureMatrix::ClearFeature(int32_t feat) {
+  if (!FeatInRange(feat)) return;
+  FillText(feat, KindDefault(Kind(feat)));
+}
+
+void TFeatureMatrix::CopyObject(int32_t Source, int32_t Target) {
+  if (!ObjInRange(Source) || !ObjInRange(Target)) return;
+  for (int32_t f = 1; f <= FNFeats; ++f) Point(Ref(f, Target), Ref(f, Source));
+  Changed();
+}
+
+// ================================================================================================
+// The file
+
+void TFeatureMatrix::Save(StringView FName) const {
+  TTextFile file(FName, tfmRewrite);
+  SaveToOpenFile(file);
+  file.Close();
+}
+
+void TFeatureMatrix::SaveToOpenFile(TTextFile& F) const {
+  F.WriteLn(u"#featdef " + DecimalText(FNFeats) + u" 1");
+  String line;
+  for (int32_t i = 1; i <= FNFeats; ++i) {
+    const TFeatMatProps& p = *FFeatProps[static_cast<size_t>(i) - 1];
+    const String head = DecimalText(i) + u' ';
+    const auto put = [&](int key, StringView value) {
+      line = head;
+      line += std::data(kPropKeys)[key - 1];
+      line += u' ';
+      line += value;
+      F.WriteLn(line);
+    };
+    put(pkFeatNum, DecimalText(p.FeatNum));
+    put(pkFeatName, p.FeatName);
+    put(pkFeatKind, kKindNames[p.FeatKind < kKindNames.size() ? p.FeatKind : fkUndefined]);
+    put(pkComment, p.Comment);
+    put(pkPresets, p.PresetValues);
+    put(pkSorted, BoolToStr(p.Sorted, 0));
+  }
+  F.WriteLn(u"#featvals " + DecimalText(FNFeats) + u' ' + DecimalText(FNObjs));
+  for (int32_t o = 1; o <= FNObjs; ++o) {
+    const String objText = u' ' + DecimalText(o) + u' ';
+    for (int32_t f = 1; f <= FNFeats; ++f) {
+      const StringView value = Text(f, o);
+      if (value.empty()) continue;
+      line = DecimalText(f);
+      line += objText;
+      line += value;
+      F.WriteLn(line);
+    }
+  }
+  F.WriteLn(u"#featend");
+}
+
+int32_t TFeatureMatrix::Load(StringView FName) {
+  TTextFile file;
+  try {
+    file.Open(FName, tfmRead);
+  } catch (const EFOpenError& e) {
+    if (e.ErrorCode() == static_cast<int32_t>(std::errc::no_such_file_or_directory) ||
+        e.ErrorCode() == static_cast<int32_t>(std::errc::not_a_directory)) {
+      return -1;
+    }
+    throw;
+  }
+  switch (LoadFromOpenFile(file)) {
+    case 0:
+      return 0;
+    case -1:
+      return -2;
+    default:
+      return -3;
+  }
+}
+
+int32_t TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
+  Clear();
+  int32_t result = -1;
+  try {
+    ReadSections(F, result);
+  } catch (...) {  // a failed read, conversion or allocation ends the reading
+    result = -2;
+  }
+  Changed();
+  return result;
+}
+
+void TFeatureMatrix::ReadSections(TTextFile& F, int32_t& Result) {
+  String line;
+  while (!F.Eof()) {
+    line = F.ReadLn();
+    if (line.empty() || line[0] != u'#') continue;
+    const size_t blank = line.find(u' ');
+    if (blank == String::npos) continue;
+    const StringView keyword = StringView(line).substr(1, blank - 1);
+    const StringView rest = TrimmedBlanks(StringView(line).substr(blank + 1));
+    const int32_t section = StringIx(keyword, false, kSections);
+    if (section == 3) return;  // featend
+    if (section == 0) continue;
+    Result = 0;
+    if (section == 1) {
+      // featdef <count> <version>
+      size_t pos = 0;
+      int32_t count = 0;
+      int32_t version = 0;
+      if (!ReadIntToken(rest, pos, count) || !ReadIntToken(rest, pos, version)) {
+        throw TLoadFailure();
+      }
+      if (version != 1) continue;
+      if (count < 0) throw TLoadFailure();
+      ResizeTable(0, FNObjs);
+      ResizeTable(count, FNObjs);
+      for (int64_t k = 0; k < int64_t{6} * count; ++k) {
+        line = F.ReadLn();
+        size_t at = 0;
+        int32_t fix = 0;
+        if (!ReadIntToken(line, at, fix)) throw TLoadFailure();
+        const StringView item = TrimmedBlanks(StringView(line).substr(at));
+        const size_t split = item.find(u' ');
+        if (split == StringView::npos || !FeatInRange(fix)) continue;
+        const StringView value = item.substr(split + 1);
+        TFeatMatProps& p = *FFeatProps[static_cast<size_t>(fix) - 1];
+        switch (StringIx(item.substr(0, split), false, kPropKeys)) {
+          case pkFeatNum:
+            if (!ReadWholeInt(value, p.FeatNum)) throw TLoadFailure();
+            break;
+          case pkFeatName:
+            p.FeatName = value;
+            break;
+          case pkFeatKind: {
+            const int32_t kind = StringIx(value, false, kKindList);
+            p.FeatKind = kind == 0 ? fkUndefined : static_cast<TFeatKind>(kind - 1);
+            break;
+          }
+          case pkComment:
+            p.Comment = value;
+            break;
+          case pkPresets:
+            p.PresetValues = value;
+            break;
+          case pkSorted:
+            p.Sorted = SimpleLowerText(value) == u"true";
+            break;
+          default:
+            break;
+        }
+      }
+    } else {
+      // featvals <features> <objects>, then the values up to an empty or "#" line
+      const size_t split = rest.find(u' ');
+      int32_t nf = 0;
+      int32_t no = 0;
+      if (split == StringView::npos || !ReadWholeInt(rest.substr(0, split), nf) ||
+          !ReadWholeInt(rest.substr(split + 1), no) || nf < 0 || no < 0) {
+        throw TLoadFailure();
+      }
+      std::vector<TValueRef>().swap(FFeatVals);
+      FNObjs = 0;
+      Compact();
+      ResizeTable(nf, no);
+      while (!F.Eof()) {
+        line = F.ReadLn();
+        if (line.empty() || line[0] == u'#') return;
+        size_t at = 0;
+        int32_t fix = 0;
+        int32_t obj = 0;
+        if (!ReadIntToken(line, at, fix) || !ReadIntToken(line, at, obj)) throw TLoadFailure();
+        if (InRange(fix, obj)) Store(fix, obj, TrimmedBlanks(StringView(line).substr(at)));
+      }
+      return;
+    }
+  }
+}
+
+// ================================================================================================
+// Copying and notification
+
+void TFeatureMatrix::Assign(const TPersistent& Source) {
+  const auto* src = dynamic_cast<const TFeatureMatrix*>(&Source);
+  if (src == nullptr) {
+    TPersistent::Assign(Source);
+    return;
+  }
+  if (src == this) return;
+  TPropsList props;
+  std::vector<TValueRef> values;
+  std::vector<Char> text;
+  detail::GuardStorage(*this, detail::kNotEnoughMemory, [&] {
+    props.reserve(src->FFeatProps.size());
+    for (const auto& p : src->FFeatProps) {
+      props.push_back(std::make_unique<TFeatMatProps>());
+      props.back()->Assign(*p);
+    }
+    values = src->FFeatVals;
+    text = src->FValueText;
+  });
+  FFeatProps.swap(props);
+  FFeatVals.swap(values);
+  FValueText.swap(text);
+  FLiveText = src->FLiveText;
+  FNFeats = src->FNFeats;
+  FNObjs = src->FNObjs;
+  // The change of NFeatures notifies, still through this matrix's own callback.
+  Changed();
+  FOnChange = src->FOnChange;
+}
+
+void TFeatureMatrix::AssignTo(TPersistent& Dest) const {
+  detail::AssignToSameClass(*this, Dest);
+}
+
+void TFeatureMatrix::Changed() {
+  if (FOnChange) FOnChange(this);
+}
+
+}  // namespace xan
