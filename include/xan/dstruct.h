@@ -2,12 +2,13 @@
 // Each topic has its own header under xan/dstruct/.
 #pragma once
 
-#include "xan/stringl.h"
+#include "xan/dstruct/assocarray.h"
 #include "xan/dstruct/bitfield.h"
 #include "xan/dstruct/combinatorics.h"
+#include "xan/dstruct/featurematrix.h"
 #include "xan/dstruct/fifo.h"
 #include "xan/dstruct/rlencoder.h"
 #include "xan/dstruct/stringaccu.h"
 #include "xan/dstruct/stringarray.h"
-#include "xan/dstruct/featurematrix.h"
-#include "xan/dstruct/assocarray.h"
+#include "xan/streams.h"
+#include "xan/stringl.h"

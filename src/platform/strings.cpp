@@ -10,19 +10,11 @@ namespace {
 
 constexpr Char kReplacement = 0xFFFD;
 
-// Windows-1252 bytes 0x80..0x9F; the undefined ones keep their own code.
-constexpr std::array<Char, 32> kAnsiHigh = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80..87
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 88..8F
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90..97
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98..9F
-};
-
 // Returns the ANSI byte of c, or -1 when the code page has none.
 int AnsiByteOf(Char c) noexcept {
   if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return c;
-  for (size_t i = 0; i < kAnsiHigh.size(); ++i) {
-    if (kAnsiHigh[i] == c) return static_cast<int>(0x80 + i);
+  for (size_t i = 0; i < detail::kAnsiHigh.size(); ++i) {
+    if (detail::kAnsiHigh[i] == c) return static_cast<int>(0x80 + i);
   }
   return -1;
 }
@@ -131,11 +123,6 @@ String FromUtf8(std::string_view text) {
     i += len;
   }
   return out;
-}
-
-Char AnsiToChar(uint8_t byte) noexcept {
-  if (byte >= 0x80 && byte < 0xA0) return kAnsiHigh[byte - 0x80];
-  return byte;
 }
 
 uint8_t CharToAnsi(Char c, uint8_t fallback) noexcept {

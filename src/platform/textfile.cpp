@@ -2,6 +2,7 @@
 // LF or a lone CR on reading, CR LF on writing, and the integer reader.
 #include "xan/platform/textfile.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -134,25 +135,32 @@ bool TTextFile::PeekChar(Char& C) {
 }
 
 String TTextFile::ReadLn() {
-  TStream& in = Input();
   String line;
+  ReadLn(line);
+  return line;
+}
+
+void TTextFile::ReadLn(String& Line) {
+  TStream& in = Input();
+  Line.clear();
   uint8_t b = 0;
   for (;;) {
     // Take the bytes up to the next line end from the buffer in one piece.
     const auto window = in.Buffered();
     size_t n = 0;
     while (n < window.size() && window[n] != kCR && window[n] != kLF) ++n;
-    const size_t old = line.size();
-    line.resize(old + n);
-    for (size_t i = 0; i < n; ++i) line[old + i] = AnsiToChar(window[i]);
+    const size_t old = Line.size();
+    Line.resize(old + n);
+    std::transform(window.begin(), window.begin() + static_cast<std::ptrdiff_t>(n),
+                   Line.begin() + static_cast<std::ptrdiff_t>(old), AnsiToChar);
     in.ConsumeBuffered(n);
     if (n < window.size() || window.empty()) {
-      if (!in.NextByte(b) || b == kLF) return line;
+      if (!in.NextByte(b) || b == kLF) return;
       if (b == kCR) {
         if (PeekByte(in, b) && b == kLF) in.NextByte(b);
-        return line;
+        return;
       }
-      line += AnsiToChar(b);
+      Line += AnsiToChar(b);
     }
   }
 }

@@ -10,15 +10,19 @@
 #include <string>
 #include <system_error>
 
+#include "platform/simple_text.h"
 #include "xan/platform/format_settings.h"
 #include "xan/streams/primitives.h"
 #include "xan/streams/tags.h"
 #include "xan/univconst.h"
 #include "xan_dstruct/component_support.h"
 #include "xan_dstruct/number_text.h"
-#include "xan_stringl/simple_case.h"
 
 namespace xan {
+
+using detail::SimpleLower;
+using detail::SimpleLowerText;
+using detail::SimpleUpper;
 
 namespace {
 
@@ -47,10 +51,7 @@ bool IsNumberType(TVarType Type) noexcept {
 }
 
 bool SameKey(StringView Stored, StringView Wanted, bool IgnoreCase) noexcept {
-  if (!IgnoreCase) return Stored == Wanted;
-  return Stored.size() == Wanted.size() &&
-         std::equal(Stored.begin(), Stored.end(), Wanted.begin(),
-                    [](Char a, Char b) { return SimpleLower(a) == SimpleLower(b); });
+  return IgnoreCase ? detail::SimpleSameText(Stored, Wanted) : Stored == Wanted;
 }
 
 // The leading integer of a text: blanks skipped, an optional sign, digits up to the first other

@@ -11,14 +11,18 @@
 #include <string>
 #include <system_error>
 
+#include "platform/simple_text.h"
 #include "xan/platform/format_settings.h"
 #include "xan/stringl/char_funcs.h"
 #include "xan/stringl/conversions.h"
 #include "xan_dstruct/component_support.h"
 #include "xan_dstruct/number_text.h"
-#include "xan_stringl/simple_case.h"
 
 namespace xan {
+
+using detail::SimpleLower;
+using detail::SimpleLowerText;
+using detail::SimpleUpper;
 
 namespace {
 
@@ -73,12 +77,6 @@ bool IsFloatText(StringView Text) {
 bool IsTriStateText(StringView Text) {
   const String lower = SimpleLowerText(Text);
   return lower == u"true" || lower == u"false";
-}
-
-bool SameTextAZ(StringView A, StringView B) noexcept {
-  return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](Char a, Char b) {
-           return SimpleLower(a) == SimpleLower(b);
-         });
 }
 
 // n + k * Delta in 32-bit two's complement, as the renumbering counts.
@@ -511,7 +509,7 @@ int32_t TFeatureMatrix::GenerateFeatNames(StringView Template, int32_t IxFrom, i
 
 int32_t TFeatureMatrix::FindFeatName(StringView Name) const noexcept {
   for (int32_t i = 1; i <= FNFeats; ++i) {
-    if (SameTextAZ(FFeatProps[static_cast<size_t>(i) - 1]->FeatName, Name)) return i;
+    if (detail::SimpleSameText(FFeatProps[static_cast<size_t>(i) - 1]->FeatName, Name)) return i;
   }
   return -1;
 }
@@ -785,7 +783,7 @@ int32_t TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
 void TFeatureMatrix::ReadSections(TTextFile& F, int32_t& Result) {
   String line;
   while (!F.Eof()) {
-    line = F.ReadLn();
+    F.ReadLn(line);
     if (line.empty() || line[0] != u'#') continue;
     const size_t blank = line.find(u' ');
     if (blank == String::npos) continue;
@@ -808,7 +806,7 @@ void TFeatureMatrix::ReadSections(TTextFile& F, int32_t& Result) {
       ResizeTable(0, FNObjs);
       ResizeTable(count, FNObjs);
       for (int64_t k = 0; k < int64_t{6} * count; ++k) {
-        line = F.ReadLn();
+        F.ReadLn(line);
         size_t at = 0;
         int32_t fix = 0;
         if (!ReadIntToken(line, at, fix)) throw TLoadFailure();
@@ -856,7 +854,7 @@ void TFeatureMatrix::ReadSections(TTextFile& F, int32_t& Result) {
       Compact();
       ResizeTable(nf, no);
       while (!F.Eof()) {
-        line = F.ReadLn();
+        F.ReadLn(line);
         if (line.empty() || line[0] == u'#') return;
         size_t at = 0;
         int32_t fix = 0;

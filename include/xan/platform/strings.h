@@ -36,8 +36,21 @@ XAN_EXPORT String FromUtf8(std::string_view text);
 // The ANSI code page: Windows-1252. The five bytes it leaves undefined (0x81, 0x8D, 0x8F, 0x90,
 // 0x9D) map to the control characters of the same code, so every byte round-trips.
 
+namespace detail {
+// Windows-1252 bytes 0x80..0x9F; the undefined ones keep their own code.
+inline constexpr std::array<Char, 32> kAnsiHigh = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80..87
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 88..8F
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90..97
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98..9F
+};
+}  // namespace detail
+
 // The character of one ANSI byte: 0x41 => u'A', 0x80 => u'\u20ac' (euro sign), 0xE9 => u'\u00e9'.
-XAN_EXPORT Char AnsiToChar(uint8_t byte) noexcept;
+// Inline: text readers call it for every byte.
+constexpr Char AnsiToChar(uint8_t byte) noexcept {
+  return byte >= 0x80 && byte < 0xA0 ? detail::kAnsiHigh[byte - 0x80] : Char{byte};
+}
 
 // The ANSI byte of a character, or `fallback` ('?' by default) for a character the code page
 // cannot represent: u'\u20ac' => 0x80, u'\u0100' => '?'.

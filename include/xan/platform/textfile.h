@@ -82,6 +82,8 @@ class XAN_EXPORT TTextFile {
   //   "ab" CR LF "cd" => u"ab", then u"cd", then u"" (Eof() is true after u"cd")
   //   "a" CR "b" LF => u"a", then u"b"
   String ReadLn();
+  // The same into Line, reusing its storage: the form for loops over many lines.
+  void ReadLn(String& Line);
 
   // Reads a decimal integer: skips characters of code 32 and below (blanks, tabs, line ends),
   // then reads the characters up to the next one of code 32 or below (not consumed), which must
