@@ -98,8 +98,9 @@ void BM_StdGetline(benchmark::State& state) {
 void BM_TextFileReadLn(benchmark::State& state) {
   for (auto _ : state) {
     xan::TTextFile f(FileName(), xan::tfmRead);
+    xan::String line;
     while (!f.Eof()) {
-      const xan::String line = f.ReadLn();
+      f.ReadLn(line);
       benchmark::DoNotOptimize(line.data());
     }
   }

@@ -141,26 +141,39 @@ String TTextFile::ReadLn() {
 }
 
 void TTextFile::ReadLn(String& Line) {
+  const std::string_view bytes = ReadLnBytes();
+  Line.resize(bytes.size());
+  std::transform(bytes.begin(), bytes.end(), Line.begin(),
+                 [](char b) { return AnsiToChar(static_cast<uint8_t>(b)); });
+}
+
+std::string_view TTextFile::ReadLnBytes() {
   TStream& in = Input();
-  Line.clear();
+  bool copied = false;  // the line so far is in FLineBytes, not in the buffer
   uint8_t b = 0;
   for (;;) {
-    // Take the bytes up to the next line end from the buffer in one piece.
     const auto window = in.Buffered();
+    const auto* const first = window.data();
     size_t n = 0;
-    while (n < window.size() && window[n] != kCR && window[n] != kLF) ++n;
-    const size_t old = Line.size();
-    Line.resize(old + n);
-    std::transform(window.begin(), window.begin() + static_cast<std::ptrdiff_t>(n),
-                   Line.begin() + static_cast<std::ptrdiff_t>(old), AnsiToChar);
+    while (n < window.size() && first[n] != kCR && first[n] != kLF) ++n;
+    // Most lines end inside the buffer with LF, or CR LF: hand out a view of the buffer.
+    if (!copied && n < window.size() &&
+        (first[n] == kLF || (n + 1 < window.size() && first[n + 1] == kLF))) {
+      in.ConsumeBuffered(n + (first[n] == kCR ? 2 : 1));
+      return {reinterpret_cast<const char*>(first), n};
+    }
+    // Otherwise the line is gathered in FLineBytes, since reading on may refill the buffer.
+    if (!copied) FLineBytes.clear();
+    copied = true;
+    FLineBytes.append(reinterpret_cast<const char*>(first), n);
     in.ConsumeBuffered(n);
     if (n < window.size() || window.empty()) {
-      if (!in.NextByte(b) || b == kLF) return;
+      if (!in.NextByte(b) || b == kLF) return FLineBytes;
       if (b == kCR) {
         if (PeekByte(in, b) && b == kLF) in.NextByte(b);
-        return;
+        return FLineBytes;
       }
-      Line += AnsiToChar(b);
+      FLineBytes += static_cast<char>(b);
     }
   }
 }

@@ -92,24 +92,13 @@ int32_t WrappedNumber(int32_t First, int64_t Steps, int32_t Delta) noexcept {
 // Reads an integer at Text[Pos]: characters of code 32 and below are skipped, then an optional
 // sign and digits are read up to the next character of code 32 or below (or the end), as the
 // open text file reads integers. False when they are not an integer of the signed 32-bit range.
-bool ReadIntToken(StringView Text, size_t& Pos, int32_t& Value) noexcept {
-  while (Pos < Text.size() && Text[Pos] <= u' ') ++Pos;
+// For text and for the ANSI bytes of a line alike.
+template <class C>
+bool ReadIntToken(std::basic_string_view<C> Text, size_t& Pos, int32_t& Value) noexcept {
+  while (Pos < Text.size() && Text[Pos] <= C(' ')) ++Pos;
   const size_t start = Pos;
-  while (Pos < Text.size() && Text[Pos] > u' ') ++Pos;
-  StringView token = Text.substr(start, Pos - start);
-  const bool negative = !token.empty() && token[0] == u'-';
-  if (!token.empty() && (token[0] == u'+' || token[0] == u'-')) token.remove_prefix(1);
-  if (token.empty()) return false;
-  int64_t v = 0;
-  for (const Char c : token) {
-    if (c < u'0' || c > u'9') return false;
-    v = v * 10 + (c - u'0');
-    if (v > int64_t{1} << 31) return false;
-  }
-  if (negative) v = -v;
-  if (v > std::numeric_limits<int32_t>::max()) return false;
-  Value = static_cast<int32_t>(v);
-  return true;
+  while (Pos < Text.size() && Text[Pos] > C(' ')) ++Pos;
+  return detail::ReadDecimal(Text.substr(start, Pos - start), Value) == detail::TDecimalRead::Ok;
 }
 
 // A text that is one integer and nothing else but blanks around it.
@@ -120,11 +109,12 @@ bool ReadWholeInt(StringView Text, int32_t& Value) noexcept {
   return pos == Text.size();
 }
 
-// Text without its leading and trailing blanks (code 32).
-StringView TrimmedBlanks(StringView Text) noexcept {
-  const size_t first = Text.find_first_not_of(u' ');
-  if (first == StringView::npos) return {};
-  return Text.substr(first, Text.find_last_not_of(u' ') - first + 1);
+// Text (or bytes) without the blanks (code 32) at its start and end.
+template <class C>
+std::basic_string_view<C> TrimmedBlanks(std::basic_string_view<C> Text) noexcept {
+  const size_t first = Text.find_first_not_of(C(' '));
+  if (first == Text.npos) return {};
+  return Text.substr(first, Text.find_last_not_of(C(' ')) - first + 1);
 }
 
 // The failure of a read or a conversion in the file; LoadFromOpenFile turns it into -2.
@@ -809,7 +799,7 @@ void TFeatureMatrix::ReadSections(TTextFile& F, int32_t& Result) {
         F.ReadLn(line);
         size_t at = 0;
         int32_t fix = 0;
-        if (!ReadIntToken(line, at, fix)) throw TLoadFailure();
+        if (!ReadIntToken(StringView(line), at, fix)) throw TLoadFailure();
         const StringView item = TrimmedBlanks(StringView(line).substr(at));
         const size_t split = item.find(u' ');
         if (split == StringView::npos || !FeatInRange(fix)) continue;
@@ -853,14 +843,22 @@ void TFeatureMatrix::ReadSections(TTextFile& F, int32_t& Result) {
       FNObjs = 0;
       Compact();
       ResizeTable(nf, no);
+      // The value lines are the bulk of a file: their numbers are read from the line's bytes and
+      // only the value itself is converted from the ANSI code page.
+      String value;
       while (!F.Eof()) {
-        F.ReadLn(line);
-        if (line.empty() || line[0] == u'#') return;
+        const std::string_view bytes = F.ReadLnBytes();
+        if (bytes.empty() || bytes[0] == '#') return;
         size_t at = 0;
         int32_t fix = 0;
         int32_t obj = 0;
-        if (!ReadIntToken(line, at, fix) || !ReadIntToken(line, at, obj)) throw TLoadFailure();
-        if (InRange(fix, obj)) Store(fix, obj, TrimmedBlanks(StringView(line).substr(at)));
+        if (!ReadIntToken(bytes, at, fix) || !ReadIntToken(bytes, at, obj)) throw TLoadFailure();
+        if (!InRange(fix, obj)) continue;
+        const std::string_view text = TrimmedBlanks(bytes.substr(at));
+        value.resize(text.size());
+        std::transform(text.begin(), text.end(), value.begin(),
+                       [](char b) { return AnsiToChar(static_cast<uint8_t>(b)); });
+        Store(fix, obj, value);
       }
       return;
     }

@@ -6,6 +6,8 @@
 
 #include <cerrno>
 #include <functional>
+#include <random>
+#include <vector>
 
 #include "temp_dir.h"
 
@@ -60,6 +62,36 @@ TEST_F(TextFile, LinesLongerThanTheBufferAndPairsSplitByItComeWhole) {
   EXPECT_EQ(f.ReadLn().size(), 2 * line.size());
   EXPECT_EQ(f.ReadLn(), u"end");
   EXPECT_TRUE(f.Eof());
+}
+
+// Many lines of random lengths and line ends across several buffers: the text form, the
+// buffer-reusing form and the byte view all give the lines as written.
+TEST_F(TextFile, EveryReadLnFormAgreesAcrossBufferBoundaries) {
+  std::mt19937 rng(11);
+  std::vector<std::string> lines;
+  std::string bytes;
+  const char* ends[] = {"\r\n", "\n", "\r"};
+  while (bytes.size() < 3 * TFileStream::BufferSize) {
+    std::string line(rng() % 40, 'a');
+    for (char& c : line) c = static_cast<char>('a' + rng() % 26);
+    if (rng() % 10 == 0) line += '\x9f';
+    const char* end = ends[rng() % 3];
+    // A lone CR, an empty line and its LF would read as one CR LF pair.
+    if (line.empty() && !bytes.empty() && bytes.back() == '\r') end = ends[2];
+    lines.push_back(line);
+    bytes += line + end;
+  }
+  TTextFile text = Reader(bytes);
+  TTextFile reuse = Reader(bytes);
+  TTextFile view = Reader(bytes);
+  String reused;
+  for (const std::string& line : lines) {
+    ASSERT_EQ(text.ReadLn(), AnsiToString(line));
+    reuse.ReadLn(reused);
+    ASSERT_EQ(reused, AnsiToString(line));
+    ASSERT_EQ(view.ReadLnBytes(), line);
+  }
+  EXPECT_TRUE(text.Eof() && reuse.Eof() && view.Eof());
 }
 
 TEST_F(TextFile, ReadCharSeesLineEndsAndStopsAtTheEnd) {

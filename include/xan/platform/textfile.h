@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "xan/platform/exceptions.h"
 #include "xan/platform/export.h"
@@ -84,6 +86,11 @@ class XAN_EXPORT TTextFile {
   String ReadLn();
   // The same into Line, reusing its storage: the form for loops over many lines.
   void ReadLn(String& Line);
+  // The same line as its bytes in the ANSI code page, without converting them: the view points
+  // into the file's buffer (or a copy the file keeps) and stays valid until the next read or
+  // close. For readers that parse most of a line as ASCII.
+  //   "ab" CR LF "cd" => "ab", then "cd", then "" (Eof() is true after "cd")
+  std::string_view ReadLnBytes();
 
   // Reads a decimal integer: skips characters of code 32 and below (blanks, tabs, line ends),
   // then reads the characters up to the next one of code 32 or below (not consumed), which must
@@ -114,6 +121,7 @@ class XAN_EXPORT TTextFile {
   std::unique_ptr<TFileStream> FStream;
   String FFileName;
   TTextFileMode FMode = tfmRead;
+  std::string FLineBytes;  // ReadLnBytes' copy of a line that crosses the end of the buffer
 };
 
 }  // namespace xan
