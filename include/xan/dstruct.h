@@ -3,3 +3,5 @@
 #pragma once
 
 #include "xan/stringl.h"
+
+#include "xan/dstruct/checksums.h"
