@@ -63,15 +63,19 @@ inline constexpr TCrc32Tables kCrc32Tables = MakeCrc32Tables();
 // CRC registers over byte ranges. The register is passed and returned raw: no starting value and
 // no final complement are applied here.
 
-// CRC-16 register after the n bytes at p, eight bytes per step.
-uint16_t Crc16Portable(uint16_t crc, const uint8_t* p, size_t n) noexcept;
+// Each register comes in three forms: the portable one, eight bytes per step with the tables;
+// one by carry-less multiplication, 64 bytes per step (crc_clmul.cpp), only for processors that
+// have it (TChecksumPaths::Clmul) and the portable method elsewhere; and the fastest in use
+// (see checksum_dispatch.h).
 
-// CRC-32 register after the n bytes at p: eight bytes per step with the tables.
+// The CRC-16 register after the n bytes at p.
+uint16_t Crc16Portable(uint16_t crc, const uint8_t* p, size_t n) noexcept;
+uint16_t Crc16Clmul(uint16_t crc, const uint8_t* p, size_t n) noexcept;
+uint16_t Crc16Update(uint16_t crc, const uint8_t* p, size_t n) noexcept;
+
+// The CRC-32 register after the n bytes at p.
 uint32_t Crc32Portable(uint32_t crc, const uint8_t* p, size_t n) noexcept;
-// The same by carry-less multiplication, 64 bytes per step (crc32_clmul.cpp); the portable
-// method on processors without it. Only for processors that have it (TChecksumPaths::Clmul).
 uint32_t Crc32Clmul(uint32_t crc, const uint8_t* p, size_t n) noexcept;
-// The fastest method in use (see checksum_dispatch.h).
 uint32_t Crc32Update(uint32_t crc, const uint8_t* p, size_t n) noexcept;
 
 // ================================================================================================

@@ -14,10 +14,12 @@ TChecksumPaths DetectPaths() noexcept {
   TChecksumPaths paths;
 #if XAN_X86_FAST_PATHS
   __builtin_cpu_init();
-  paths.Clmul = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
+  paths.Clmul = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1") &&
+                __builtin_cpu_supports("ssse3");
   paths.ShaNi = __builtin_cpu_supports("sha") && __builtin_cpu_supports("sse4.1") &&
                 __builtin_cpu_supports("ssse3");
   paths.Ssse3 = __builtin_cpu_supports("ssse3");
+  paths.Sse41 = __builtin_cpu_supports("sse4.1") && __builtin_cpu_supports("ssse3");
 #endif
   return paths;
 }

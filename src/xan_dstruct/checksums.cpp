@@ -61,6 +61,11 @@ uint32_t Crc32Portable(uint32_t crc, const uint8_t* p, size_t n) noexcept {
   return crc;
 }
 
+uint16_t Crc16Update(uint16_t crc, const uint8_t* p, size_t n) noexcept {
+  if (n >= kClmulMinBytes && ActiveChecksumPaths().Clmul) return Crc16Clmul(crc, p, n);
+  return Crc16Portable(crc, p, n);
+}
+
 uint32_t Crc32Update(uint32_t crc, const uint8_t* p, size_t n) noexcept {
   if (n >= kClmulMinBytes && ActiveChecksumPaths().Clmul) return Crc32Clmul(crc, p, n);
   return Crc32Portable(crc, p, n);
@@ -190,7 +195,7 @@ uint16_t CalcNextCRC16(uint8_t b, uint16_t crc) noexcept {
 
 uint16_t CRC16ofBuffer(const TBytes& buffer, int32_t NumBytes, TCRC16Mode mode) noexcept {
   const uint16_t start = mode == crcCCITT ? 0xFFFF : 0x0000;
-  return detail::Crc16Portable(start, buffer.data(), CoveredBytes(buffer, NumBytes));
+  return detail::Crc16Update(start, buffer.data(), CoveredBytes(buffer, NumBytes));
 }
 
 uint32_t CalcNextCRC32(uint8_t b, uint32_t crc) noexcept {

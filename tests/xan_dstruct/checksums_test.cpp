@@ -181,14 +181,17 @@ TEST(CrcBuffers, EmptyAndOutOfRangeCounts) {
 // Fast paths against their portable twins: every length 0..300 at every start offset 0..15, and
 // large buffers with odd lengths.
 
-TEST(CrcFastPaths, Crc32FoldingEqualsTheTables) {
+TEST(CrcFastPaths, FoldingEqualsTheTables) {
   if (!ProcessorChecksumPaths().Clmul) GTEST_SKIP() << "no carry-less multiplication";
   const TBytes data = RandomBytes(300 + 16, 3);
   for (size_t start = 0; start < 16; ++start) {
     for (size_t n = 0; start + n <= data.size() && n <= 300; ++n) {
+      const uint8_t* p = data.data() + start;
       for (uint32_t reg : {0xFFFFFFFFU, 0U, 0x9ABCDEF0U}) {
-        ASSERT_EQ(detail::Crc32Clmul(reg, data.data() + start, n),
-                  detail::Crc32Portable(reg, data.data() + start, n))
+        ASSERT_EQ(detail::Crc32Clmul(reg, p, n), detail::Crc32Portable(reg, p, n))
+            << "start " << start << " length " << n;
+        const auto reg16 = static_cast<uint16_t>(reg);
+        ASSERT_EQ(detail::Crc16Clmul(reg16, p, n), detail::Crc16Portable(reg16, p, n))
             << "start " << start << " length " << n;
       }
     }
@@ -197,24 +200,31 @@ TEST(CrcFastPaths, Crc32FoldingEqualsTheTables) {
     const TBytes big = RandomBytes(n + 1, static_cast<uint32_t>(n));
     EXPECT_EQ(detail::Crc32Clmul(0xFFFFFFFFU, big.data() + 1, n),
               detail::Crc32Portable(0xFFFFFFFFU, big.data() + 1, n));
+    EXPECT_EQ(detail::Crc16Clmul(0xFFFF, big.data() + 1, n),
+              detail::Crc16Portable(0xFFFF, big.data() + 1, n));
   }
 }
 
-TEST(CrcFastPaths, ForcedPortableGivesTheSameCrc32) {
+TEST(CrcFastPaths, ForcedPortableGivesTheSameCrcs) {
   const TBytes big = RandomBytes(1000003, 4);
-  const uint32_t fast = CRC32ofBuffer(big, static_cast<int32_t>(big.size()));
+  const auto n = static_cast<int32_t>(big.size());
+  const uint32_t fast32 = CRC32ofBuffer(big, n);
+  const uint16_t fast16 = CRC16ofBuffer(big, n, crcCCITT);
   {
     TPortableChecksumsScope portable;
     EXPECT_FALSE(ActiveChecksumPaths().Clmul);
-    EXPECT_EQ(CRC32ofBuffer(big, static_cast<int32_t>(big.size())), fast);
+    EXPECT_EQ(CRC32ofBuffer(big, n), fast32);
+    EXPECT_EQ(CRC16ofBuffer(big, n, crcCCITT), fast16);
   }
   EXPECT_EQ(ActiveChecksumPaths().Clmul, ProcessorChecksumPaths().Clmul);
   // All zeros and all ones: long runs that leave the folded lanes in special states.
   for (uint8_t fill : {uint8_t{0}, uint8_t{0xFF}}) {
     const TBytes same(100000, fill);
-    const uint32_t withFast = CRC32ofBuffer(same, 100000);
+    const uint32_t with32 = CRC32ofBuffer(same, 100000);
+    const uint16_t with16 = CRC16ofBuffer(same, 100000, crcZModem);
     TPortableChecksumsScope portable;
-    EXPECT_EQ(CRC32ofBuffer(same, 100000), withFast);
+    EXPECT_EQ(CRC32ofBuffer(same, 100000), with32);
+    EXPECT_EQ(CRC16ofBuffer(same, 100000, crcZModem), with16);
   }
 }
 

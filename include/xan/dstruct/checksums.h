@@ -21,7 +21,9 @@ namespace xan {
 //   16     0x1021  0xFFFF  false  false   0x0000  0x29B1  CRC-16/IBM-3740,
 //                                                         also CRC-16/CCITT-FALSE (crcCCITT)
 //
-// Check is the CRC of the nine ASCII bytes "123456789".
+// Check is the CRC of the nine ASCII bytes "123456789". Whole buffers run at memory speed: on
+// processors with carry-less multiplication the bytes are folded 64 at a time, elsewhere eight
+// tables take eight bytes per step; both give the value of the single table step below.
 
 // The starting value of CRC16ofBuffer.
 enum TCRC16Mode : uint8_t { crcZModem, crcCCITT };
@@ -46,9 +48,7 @@ XAN_EXPORT uint16_t CRC16ofBuffer(const TBytes& buffer, int32_t NumBytes, TCRC16
 //   Width  Poly        Init        RefIn  RefOut  XorOut      Check       catalogue name
 //   32     0x04C11DB7  0xFFFFFFFF  true   true    0xFFFFFFFF  0xCBF43926  CRC-32/ISO-HDLC
 //
-// the CRC of zip, PNG and Ethernet. Whole buffers run at memory speed: on processors with
-// carry-less multiplication the bytes are folded 64 at a time, elsewhere eight tables take eight
-// bytes per step; both give the value of the single table step below.
+// the CRC of zip, PNG and Ethernet, computed as fast as CRC-16 above.
 
 // One step of the reflected register: table[(crc xor b) and 0xFF] xor (crc shr 8). The register
 // is neither started nor complemented here: start from 0xFFFFFFFF and complement at the end to
