@@ -20,5 +20,8 @@ int main() {
   tour::Foundation();
   tour::Numbers();
   tour::Cpuid();
+  tour::Colours();
+  tour::Strings();
+  tour::DataStructures();
   return 0;
 }

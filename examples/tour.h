@@ -15,5 +15,8 @@ void Heading(std::string_view title);
 void Foundation();
 void Numbers();
 void Cpuid();
+void Colours();
+void Strings();
+void DataStructures();
 
 }  // namespace tour

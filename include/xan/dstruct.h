@@ -3,5 +3,9 @@
 #pragma once
 
 #include "xan/stringl.h"
-
+#include "xan/dstruct/bitfield.h"
 #include "xan/dstruct/checksums.h"
+#include "xan/dstruct/combinatorics.h"
+#include "xan/dstruct/fifo.h"
+#include "xan/dstruct/rlencoder.h"
+#include "xan/dstruct/stringaccu.h"

@@ -3,3 +3,6 @@
 #pragma once
 
 #include "xan/stringl/number_format.h"
+#include "xan/stringl/char_funcs.h"
+#include "xan/stringl/string_parse.h"
+#include "xan/stringl/string_search.h"

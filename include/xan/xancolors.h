@@ -3,3 +3,7 @@
 #pragma once
 
 #include "xan/stringl.h"
+#include "xan/xancolors/color_array.h"
+#include "xan/xancolors/color_models.h"
+#include "xan/xancolors/color_tables.h"
+#include "xan/xancolors/named_colors.h"

@@ -1,0 +1,16 @@
+// The lookup of a colour's name in the table of named colours.
+#include "xan/xancolors/named_colors.h"
+
+#include <algorithm>
+
+#include "xan/xancolors/color_models.h"
+
+namespace xan {
+
+String ObtainColorName(TColor c) {
+  const auto it = std::find(AllXANColors.begin(), AllXANColors.end(), c);
+  if (it == AllXANColors.end()) return ColorToHexStr(c);
+  return String(AllXANColorNames[static_cast<size_t>(it - AllXANColors.begin())]);
+}
+
+}  // namespace xan
