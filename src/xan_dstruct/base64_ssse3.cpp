@@ -153,10 +153,10 @@ XAN_SSSE3 uint8_t* Base64EncodeLinesSsse3(const uint8_t* in, size_t lines, uint8
     if (lines > 1) {
       // Four steps cover 48 bytes (reading 52, within the next line) and write 64 characters; the
       // line end and the next line overwrite the last four.
-      for (int s = 0; s < 4; ++s) Store16(out + 16 * s, EncodeStep(in + 12 * s, offsets));
+      for (size_t s = 0; s < 4; ++s) Store16(out + 16 * s, EncodeStep(in + 12 * s, offsets));
       out += 60;
     } else {
-      for (int s = 0; s < 3; ++s) Store16(out + 16 * s, EncodeStep(in + 12 * s, offsets));
+      for (size_t s = 0; s < 3; ++s) Store16(out + 16 * s, EncodeStep(in + 12 * s, offsets));
       out = Base64EncodeGroupsPortable(in + 36, 3, out + 48);
     }
     out[0] = 13;

@@ -78,7 +78,7 @@ void Sha1BlocksPortable(uint32_t* state, const uint8_t* p, size_t blocks) noexce
   constexpr auto rol = [](uint32_t x, int s) { return (x << s) | (x >> (32 - s)); };
   uint32_t w[80];
   for (; blocks > 0; --blocks, p += 64) {
-    for (int t = 0; t < 16; ++t) w[t] = LoadBE32(p + 4 * t);
+    for (size_t t = 0; t < 16; ++t) w[t] = LoadBE32(p + 4 * t);
     for (int t = 16; t < 80; ++t) w[t] = rol(w[t - 3] ^ w[t - 8] ^ w[t - 14] ^ w[t - 16], 1);
     uint32_t a = state[0], b = state[1], c = state[2], d = state[3], e = state[4];
     auto round = [&](uint32_t f, uint32_t k, uint32_t wt) {

@@ -148,8 +148,8 @@ XAN_CLMUL uint32_t Crc32Clmul(uint32_t crc, const uint8_t* p, size_t n) noexcept
 XAN_CLMUL uint16_t Crc16Clmul(uint16_t crc, const uint8_t* p, size_t n) noexcept {
   if (n < 64) return Crc16Portable(crc, p, n);
   uint8_t last[16];
-  // The register's high byte lines up with the first byte, which the reversal puts highest.
-  const __m128i start = _mm_set_epi64x(static_cast<long long>(uint64_t{crc} << 48), 0);
+  // The register lines up with the first two bytes, which the reversal puts highest.
+  const __m128i start = _mm_insert_epi16(_mm_setzero_si128(), crc, 7);
   FoldBytes<true>(p, n, start, kCrc16Folds, last);
   return Crc16Portable(Crc16Portable(0, last, sizeof last), p, n);
 }

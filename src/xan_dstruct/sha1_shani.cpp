@@ -57,7 +57,7 @@ __attribute__((target("sha,sse4.1,ssse3"))) void Sha1BlocksShaNi(uint32_t* state
   __m128i e = _mm_set_epi32(static_cast<int>(state[4]), 0, 0, 0);
   for (; blocks > 0; --blocks, p += 64) {
     const __m128i abcdBefore = r.Abcd;
-    for (int i = 0; i < 4; ++i) {
+    for (size_t i = 0; i < 4; ++i) {
       r.W[i] =
           _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i)), reverse);
     }
