@@ -23,5 +23,8 @@ int main() {
   tour::Colours();
   tour::Strings();
   tour::DataStructures();
+  tour::Grep();
+  tour::Conversions();
+  tour::Streams();
   return 0;
 }

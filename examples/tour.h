@@ -18,5 +18,8 @@ void Cpuid();
 void Colours();
 void Strings();
 void DataStructures();
+void Grep();
+void Conversions();
+void Streams();
 
 }  // namespace tour

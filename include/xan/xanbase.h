@@ -14,6 +14,7 @@
 #include "xan/platform/export.h"
 #include "xan/platform/strings.h"
 #include "xan/platform/types.h"
+#include "xan/platform/variant.h"
 
 namespace xan {
 
@@ -215,6 +216,7 @@ using TStrArray = std::vector<String>;
 using TStr2DArray = std::vector<TStrArray>;
 using TPDblArray = std::vector<TPointDouble>;
 using TPIntArray = std::vector<TPoint>;
+using TVariantArray = std::vector<Variant>;
 
 // ================================================================================================
 // Callback types. Method callbacks (bound to an object) are std::function; procedure callbacks

@@ -16,6 +16,13 @@ EInOutError::EInOutError(String message, int32_t errorCode)
     : Exception(std::move(message)), FErrorCode(errorCode) {}
 EInOutError::~EInOutError() = default;
 
+EFOpenError::~EFOpenError() = default;
+EFCreateError::~EFCreateError() = default;
+
+EStreamError::~EStreamError() = default;
+EReadError::~EReadError() = default;
+EWriteError::~EWriteError() = default;
+
 EConvertError::~EConvertError() = default;
 EVariantError::~EVariantError() = default;
 

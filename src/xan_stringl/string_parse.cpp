@@ -132,8 +132,8 @@ String ParseQuotedName(Char c1, Char c2, String& text, TQuotedStrState& state) {
         if (c == c1) {
           state = vsQuote;
           ++i;
-        } else if (c == u' ') {
-          ++i;
+        } else if (c == u' ' || c < 32) {
+          ++i;  // what ends a plain name is skipped before any name
         } else {
           state = vsNormal;  // c is read again as the name's first character
         }

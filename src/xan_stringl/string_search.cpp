@@ -247,7 +247,7 @@ TCSVDelimiters DetectCSVDelimiter(StringView text) {
   std::array<int64_t, CSVDELIMITERS.size()> counts{};
   for (Char c : text) {
     const TCSVDelimiters d = ResolveCSVDelimiter(c);
-    if (d != csvUnknown) ++counts[d];
+    if (d != csvUnknown || c == CSVDELIMITERS[csvUnknown]) ++counts[d];
   }
   TCSVDelimiters best = csvUnknown;
   for (size_t d = csvBlank; d < counts.size(); ++d) {
@@ -362,17 +362,20 @@ String ReadLnString(StringView text, int32_t& pos, bool& endoftext, int32_t mode
   endoftext = false;
   String line;
   size_t i = static_cast<size_t>(std::max(pos, 1) - 1);
+  // The pairs of modes 3 and 4 count only when both characters are read in this call, as in the
+  // stream line readers: a pair split between two calls ends no line.
+  Char previous = u'\0';
   while (true) {
     if (i >= text.size()) {
       endoftext = true;
       break;
     }
     const Char c = text[i++];
+    const Char before = std::exchange(previous, c);
     if (c >= 32) {
       line += c;
       continue;
     }
-    const Char before = i >= 2 ? text[i - 2] : u'\0';
     bool ends = false;
     switch (mode) {
       case 0:

@@ -5,6 +5,8 @@
 
 #include <random>
 
+#include "random_text.h"
+
 namespace xan {
 namespace {
 
@@ -37,6 +39,21 @@ TEST(ParseQuotedName, QuotedAndPlainNames) {
   ExpectRead(Parse(u'"', u'"', u"\"a\"b"), u"a", u"b", vsEnd);
   ExpectRead(Parse(u'"', u'"', u"plain\tx"), u"plain", u"\tx", vsEnd);
   ExpectRead(Parse(u'[', u']', u"a[b] c"), u"a[b]", u" c", vsEnd);  // quotes inside a plain name
+}
+
+TEST(ParseQuotedName, ControlCharactersBeforeANameAreSkippedLikeBlanks) {
+  // Names separated by tabs or line ends: each call must make progress, never report an empty
+  // complete name while consuming nothing.
+  ExpectRead(Parse(u'"', u'"', u"\tb c"), u"b", u" c", vsEnd);
+  ExpectRead(Parse(u'"', u'"', u"\r\n \"q\""), u"q", u"", vs1stQuote);
+  ExpectRead(Parse(u'"', u'"', u" \r\n"), u"", u"", vsStart);
+  String text = u"a\tb\nc";
+  String names;
+  for (int guard = 0; guard < 10 && !text.empty(); ++guard) {
+    TQuotedStrState state = vsStart;
+    names += ParseQuotedName(u'"', u'"', text, state) + u"|";
+  }
+  EXPECT_EQ(names, u"a|b|c|");
 }
 
 TEST(ParseQuotedName, TextRunningOutLeavesTheStateOpen) {
@@ -246,6 +263,56 @@ TEST(UUDecode, StopsAtAMalformedLine) {
   EXPECT_EQ(UUDecodeStr(u"#0V%T\n#0v%T\n#0V%T\n"), u"Cat");  // "v" is outside " ".."`"
   EXPECT_EQ(UUDecodeStr(u"\u0123abc\n"), u"");
   EXPECT_EQ(UUDecodeStr(u"#0V\u20ac%\n"), u"");
+}
+
+// ------------------------------------------------------------------------------------------------
+// Hostile input: random texts full of the characters the parsers react to. Besides running
+// clean under the sanitizers, each result must be a piece of the text where it says so.
+
+TEST(Parsers, RandomTextsGiveResultsInsideTheText) {
+  std::mt19937 rng(99);
+  const std::vector<String> tags = {u"b", u"/b", u"", u"!--", u"?x"};
+  for (int round = 0; round < 3000; ++round) {
+    const String text = RandomText(rng, rng() % 30, u"<>/!-b? \"()[],\r\n`!#M\u0141");
+    const std::string what = ToUtf8(text);
+    const auto start = static_cast<int32_t>(rng() % 34) - 2;
+
+    String rest = text;
+    auto state = static_cast<TQuotedStrState>(rng() % 5);
+    const String name = ParseQuotedName(u'[', u']', rest, state);
+    ASSERT_LE(name.size() + rest.size(), text.size()) << what;
+    ASSERT_TRUE(StringView(text).ends_with(rest)) << what;
+
+    const String param = ExtractParam(text, static_cast<int32_t>(rng() % 4), u'(', u')', u",");
+    ASSERT_NE(text.find(param), String::npos) << what;
+
+    int32_t pos = start, pos2 = -1;
+    String tag;
+    bool found = false;
+    const int32_t index = DetectNextTagInString(text, pos, pos2, tags, tag, found);
+    ASSERT_EQ(found, index >= 0) << what;
+    if (found) {
+      ASSERT_TRUE(pos >= std::max(start, 1) && pos < pos2) << what;
+      ASSERT_EQ(tag, text.substr(pos - 1, pos2 - pos + 1)) << what;
+    } else {
+      ASSERT_EQ(pos, start) << what;
+    }
+
+    pos = start;
+    String content;
+    if (ReadNextTagInString(text, pos, tags, tag, content) >= 0) {
+      ASSERT_TRUE(pos > std::max(start, 1) && pos <= static_cast<int32_t>(text.size()) + 1) << what;
+      ASSERT_NE(text.find(tag + content), String::npos) << what;
+    }
+
+    int32_t line = -1, column = -1;
+    const bool inside = start >= 1 && start <= static_cast<int32_t>(text.size()) + 1;
+    ASSERT_EQ(TextLineCoords(text, start, line, column), inside) << what;
+    ASSERT_EQ(line > 0 && column > 0 && column <= start, inside) << what;
+
+    const String bytes = UUDecodeStr(text);
+    ASSERT_EQ(UUDecodeStr(UUEncodeStr(bytes)), bytes) << what;
+  }
 }
 
 }  // namespace

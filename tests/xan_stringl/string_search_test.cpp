@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
+#include "random_text.h"
+#include "xan/platform/locale.h"
+#include "xan/stringl/number_format.h"
 #include "xan_stringl/text_search.h"
 
 namespace xan {
@@ -12,12 +16,6 @@ namespace {
 
 // ------------------------------------------------------------------------------------------------
 // The pattern finder under every search
-
-String RandomText(std::mt19937& rng, size_t len, StringView alphabet) {
-  String s;
-  for (size_t i = 0; i < len; ++i) s += alphabet[rng() % alphabet.size()];
-  return s;
-}
 
 TEST(TextSearcher, AgreesWithPlainSearchOnEveryStart) {
   std::mt19937 rng(7);
@@ -206,7 +204,15 @@ TEST(DetectCSVDelimiter, MostFrequentCandidateEarlierOnTies) {
   EXPECT_EQ(DetectCSVDelimiter(u"a:b,c:d,e"), csvComma);  // comma comes before colon
   EXPECT_EQ(DetectCSVDelimiter(u"a\tb\tc d"), csvTab);
   EXPECT_EQ(DetectCSVDelimiter(u"x:y"), csvColon);
-  EXPECT_EQ(DetectCSVDelimiter(String(u"a\0\0\0b;c", 7)), csvSemicolon);  // code 0 is no candidate
+}
+
+TEST(DetectCSVDelimiter, CodeZeroIsTheFirstCandidate) {
+  // Code 0 stands for csvUnknown among the six candidates: where it occurs at least as often as
+  // every delimiter, the delimiter is unknown.
+  EXPECT_EQ(DetectCSVDelimiter(String(u"a\0\0\0b;c", 7)), csvUnknown);
+  EXPECT_EQ(DetectCSVDelimiter(String(u"a;b\0", 4)), csvUnknown);
+  EXPECT_EQ(DetectCSVDelimiter(String(u"a;b;\0", 5)), csvSemicolon);
+  EXPECT_EQ(DetectCSVDelimiter(String(u"\t\0\t", 3)), csvTab);
 }
 
 // ------------------------------------------------------------------------------------------------
@@ -404,6 +410,138 @@ TEST(Tokenize, EscapeReplacementsFoldSimpleCase) {
 }
 
 // ------------------------------------------------------------------------------------------------
+// The documented steps, written out plainly on std::u16string, against the library on random
+// texts over small alphabets (so that matches, escapes and line ends are frequent).
+
+String Folded(String s) {
+  for (Char& c : s) c = c >= u'A' && c <= u'Z' ? static_cast<Char>(c + 32) : c;
+  return s;
+}
+
+int32_t StepsNumberedPos(String sub, String text, int32_t startpos, int32_t num, bool ignorecase) {
+  if (ignorecase) {
+    sub = Folded(sub);
+    text = Folded(text);
+  }
+  if (sub.empty() || num <= 0) return 0;
+  startpos = std::max(startpos, 1);
+  if (static_cast<size_t>(startpos) > text.size()) return 0;
+  String rest = text.substr(startpos - 1);
+  size_t offset = startpos - 1;
+  int32_t found = 0;
+  for (int32_t k = 0; k < num; ++k) {
+    const size_t p = rest.find(sub);
+    if (p == String::npos) return 0;
+    found = static_cast<int32_t>(offset + p + 1);
+    rest.erase(0, p + sub.size());
+    offset += p + sub.size();
+  }
+  return found;
+}
+
+int32_t StepsNumberedPosBw(const String& sub, const String& text, int32_t startpos, int32_t num,
+                           bool ignorecase) {
+  const auto len = static_cast<int32_t>(text.size());
+  if (len == 0) return 0;
+  startpos = std::clamp(startpos, 1, len);
+  const int32_t r =
+      StepsNumberedPos(String(sub.rbegin(), sub.rend()), String(text.rbegin(), text.rend()),
+                       len - startpos + 1, num, ignorecase);
+  return r == 0 ? 0 : len - r - static_cast<int32_t>(sub.size()) + 2;
+}
+
+String StepsExtractSubString(const String& text, int32_t index, const String& delimiter) {
+  if (index < 0 || text.empty()) return u"";
+  if (delimiter.empty()) return index == 0 ? text : u"";  // the whole text is field 0
+  if (index == 0 && String(1, text[0]) == delimiter) return u"";
+  size_t p = 0;
+  for (int32_t k = 0; k < index; ++k) {
+    const size_t at = text.find(delimiter, p);
+    if (at == String::npos) return u"";
+    p = at + delimiter.size();
+    if (p >= text.size()) return u"";
+  }
+  const size_t q = std::min(text.find(delimiter, p + 1), text.size());
+  if (LocaleSameText(StringView(text).substr(p, delimiter.size()), delimiter)) return u"";
+  return text.substr(p, q - p);
+}
+
+String StepsReplaceFolded(const String& text, const String& oldstr, const String& newstr) {
+  const String ftext = Folded(text);
+  const String fold = Folded(oldstr);
+  String out;
+  size_t from = 0;
+  for (size_t at = ftext.find(fold); at != String::npos; at = ftext.find(fold, from)) {
+    out += text.substr(from, at - from) + newstr;
+    from = at + oldstr.size();
+  }
+  return out + text.substr(from);
+}
+
+TOpenStringArray StepsTokenize(const String& text, const String& delimiter, const Char* escape) {
+  TOpenStringArray tokens;
+  String rest = text;
+  while (tokens.size() < 999 && !delimiter.empty()) {
+    size_t p = rest.find(delimiter);
+    while (escape && p != String::npos && p > 0 && rest[p - 1] == *escape)
+      p = rest.find(delimiter, p + 1);
+    if (p == String::npos) break;
+    tokens.push_back(rest.substr(0, p));
+    rest.erase(0, p + delimiter.size());
+  }
+  tokens.push_back(rest);
+  if (escape) {
+    for (String& t : tokens) {
+      t = StepsReplaceFolded(t, String(2, *escape), String(1, *escape));
+      t = StepsReplaceFolded(t, String(1, *escape) + delimiter, delimiter);
+    }
+  }
+  return tokens;
+}
+
+String StepsProcessHexChars(String text) {
+  for (size_t k = 0; k < text.size(); ++k) {
+    if (text[k] != u'\\' || k + 1 >= text.size()) continue;
+    if (text[k + 1] == u'#') {
+      int32_t pos = 1;
+      const auto code = static_cast<Char>(ScanHexNumber(text.substr(k + 2, 2), pos));
+      text.erase(k, 4);
+      text.insert(k, 1, code);
+    } else if (text[k + 1] == u'\\') {
+      text.erase(k, 1);
+    }
+  }
+  return text;
+}
+
+TEST(DocumentedSteps, AgreeWithTheLibraryOnRandomTexts) {
+  std::mt19937 rng(2024);
+  for (int round = 0; round < 3000; ++round) {
+    const String text = RandomText(rng, rng() % 24, u"aAb;;\\\\#4fz \r\n");
+    const String sub = RandomText(rng, rng() % 3, u"aAb;\\");
+    const auto startpos = static_cast<int32_t>(rng() % 30) - 3;
+    const auto num = static_cast<int32_t>(rng() % 5) - 1;
+    const bool ignorecase = rng() % 2 == 0;
+    const std::string what = ToUtf8(text) + " | " + ToUtf8(sub);
+    ASSERT_EQ(NumberedPos(sub, text, startpos, num, ignorecase),
+              StepsNumberedPos(sub, text, startpos, num, ignorecase))
+        << what << " " << startpos << " " << num;
+    ASSERT_EQ(NumberedPosBw(sub, text, startpos, num, ignorecase),
+              StepsNumberedPosBw(sub, text, startpos, num, ignorecase))
+        << what << " " << startpos << " " << num;
+    ASSERT_EQ(ExtractSubString(text, num, sub), StepsExtractSubString(text, num, sub)) << what;
+    TOpenStringArray tokens;
+    const int32_t count = Tokenize(text, sub, tokens);
+    ASSERT_EQ(count, static_cast<int32_t>(tokens.size()));
+    ASSERT_EQ(tokens, StepsTokenize(text, sub, nullptr)) << what;
+    const Char escape = round % 3 == 0 ? u'a' : u'\\';
+    Tokenize(text, sub, escape, tokens);
+    ASSERT_EQ(tokens, StepsTokenize(text, sub, &escape)) << what;
+    ASSERT_EQ(ProcessHexChars(text), StepsProcessHexChars(text)) << what;
+  }
+}
+
+// ------------------------------------------------------------------------------------------------
 // Reading lines
 
 struct LineRead {
@@ -464,12 +602,17 @@ TEST(ReadLnString, EndOfTextOnlyAfterReadingPastTheEnd) {
   ExpectLines(u"ab\r\n", 2, {{u"ab", 4, false}, {u"", 5, false}, {u"", 5, true}});
 }
 
-TEST(ReadLnString, PairsLookAtTheTextBeforeTheStart) {
-  // Starting on the LF of a CR LF pair: the LF is still "directly after a carriage return".
+TEST(ReadLnString, APairSplitBetweenTwoCallsEndsNothing) {
+  // The character before a pair's second one must have been read in the same call: starting on
+  // the LF of a CR LF pair, that LF is only dropped.
   int32_t pos = 4;
-  bool eot = true;
-  EXPECT_EQ(ReadLnString(u"ab\r\ncd", pos, eot, 4), u"");
-  EXPECT_EQ(pos, 5);
+  bool eot = false;
+  EXPECT_EQ(ReadLnString(u"ab\r\ncd", pos, eot, 4), u"cd");
+  EXPECT_EQ(pos, 7);
+  EXPECT_TRUE(eot);
+  pos = 4;
+  EXPECT_EQ(ReadLnString(u"ab\n\rcd\n\rx", pos, eot, 3), u"cd");
+  EXPECT_EQ(pos, 9);
   EXPECT_FALSE(eot);
   pos = -3;
   EXPECT_EQ(ReadLnString(u"ab\ncd", pos, eot, 0), u"ab");

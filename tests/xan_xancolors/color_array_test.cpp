@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <charconv>
+#include <iterator>
 #include <limits>
 #include <memory>
+#include <random>
+#include <string>
 #include <vector>
 
 #include "xan/xancolors/color_models.h"
@@ -432,6 +437,67 @@ TEST(PaletteText, RefusesAPaletteTooSmall) {
   EXPECT_EQ(p.Size(), 4);
   EXPECT_FALSE(Read(p, {u"one 4", u"AA"}, true));
   EXPECT_EQ(Colors(p), (std::vector<TColor>{0xAA, 0xBB, 0xCC, 0xDD}));
+}
+
+// What ParsePaletteHeader should accept, found another way: the first two blank- or
+// tab-separated words are each an optionally signed decimal number within int32.
+bool HeaderWords(StringView line, int64_t& first, int64_t& last) {
+  std::vector<std::string> words(1);
+  for (Char c : line) {
+    if (c == u' ' || c == u'\t') {
+      if (!words.back().empty()) words.emplace_back();
+    } else {
+      words.back() += c < 128 ? static_cast<char>(c) : '?';
+    }
+  }
+  if (words.size() < 2 || words[1].empty()) return false;
+  int64_t values[2] = {};
+  for (int i = 0; i < 2; ++i) {
+    std::string w = words[static_cast<size_t>(i)];
+    const bool negative = !w.empty() && w[0] == '-';
+    if (!w.empty() && (w[0] == '+' || w[0] == '-')) w.erase(0, 1);
+    w.erase(0, std::min(w.find_first_not_of('0'), w.size() - 1));  // leading zeros
+    if (w.empty() || w.size() > 12 || w.find_first_not_of("0123456789") != std::string::npos)
+      return false;
+    std::from_chars(w.data(), w.data() + w.size(), values[i]);
+    if (negative) values[i] = -values[i];
+    if (values[i] < std::numeric_limits<int32_t>::min() ||
+        values[i] > std::numeric_limits<int32_t>::max())
+      return false;
+  }
+  first = values[0];
+  last = values[1];
+  return true;
+}
+
+// Random header lines of numbers at the int32 limits, signs, blanks, tabs and other characters,
+// some above 255 with the low byte of a digit, a blank or a sign.
+TEST(PaletteText, ParsesRandomHeadersLikeTheirFirstTwoWords) {
+  static constexpr StringView kPieces[] = {u"0",           u"7",           u"12",
+                                           u"-",           u"+",           u" ",
+                                           u" ",           u"\t",          u"x",
+                                           u"\u0131",      u"\u0120",      u"\u012d",
+                                           u"2147483647",  u"2147483648",  u"-2147483648",
+                                           u"-2147483649", u"00000000001", u"99999999999999999999"};
+  std::mt19937 random(4242);
+  std::uniform_int_distribution<size_t> pick(0, std::size(kPieces) - 1);
+  std::uniform_int_distribution<int> count(0, 6);
+  int parsed = 0;
+  for (int i = 0; i < 20000; ++i) {
+    // Every other line starts like a header: a piece, a blank, a piece.
+    String line;
+    if (i % 2 == 0) (line += kPieces[pick(random)]) += u' ';
+    for (int n = count(random); n > 0; --n) line += kPieces[pick(random)];
+    int32_t first = 7, last = 7;
+    int64_t first2 = 0, last2 = 0;
+    const bool ok = HeaderWords(line, first2, last2);
+    ASSERT_EQ(detail::ParsePaletteHeader(line, first, last), ok) << ToUtf8(line);
+    if (!ok) continue;
+    ++parsed;
+    ASSERT_EQ(first, first2) << ToUtf8(line);
+    ASSERT_EQ(last, last2) << ToUtf8(line);
+  }
+  EXPECT_GT(parsed, 300);
 }
 
 }  // namespace

@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <iterator>
 #include <limits>
+#include <random>
+#include <string>
 
 #include "xan/platform/random.h"
 #include "xan_xancolors/color_math.h"
@@ -144,6 +148,41 @@ TEST(ColorHex, ReadsUntilTheFirstOtherCharacter) {
   EXPECT_EQ(HexStrToColor(u"\uff10"), 0U);  // a full-width digit is not a digit
   for (TColor c : {0U, 0xFFU, 0x01000000U, 0xFFFFFFFFU, 0x80402010U}) {
     EXPECT_EQ(HexStrToColor(ColorToHexStr(c)), c);
+  }
+}
+
+// What HexStrToColor should read, found another way: the leading digits after the blanks and
+// one "$", of which only the last eight count once the value wraps at 32 bits.
+TColor LeadingHexDigits(StringView s) {
+  const size_t first = s.find_first_not_of(u' ');
+  if (first == StringView::npos) return 0;
+  s = s.substr(first, s.find_last_not_of(u' ') + 1 - first);
+  if (s.front() == u'$') s.remove_prefix(1);
+  const auto isDigit = [](Char c) {
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+  };
+  size_t n = 0;
+  while (n < s.size() && isDigit(s[n])) ++n;
+  std::string digits;
+  for (size_t i = n > 8 ? n - 8 : 0; i < n; ++i) digits += static_cast<char>(s[i]);
+  uint32_t value = 0;
+  std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
+  return value;
+}
+
+// Texts made of digits, blanks, "$", tabs, letters past F and characters above 255 whose low
+// byte would read as a digit, a blank or "$".
+TEST(ColorHex, ReadsRandomTextsLikeTheirLeadingDigits) {
+  static constexpr Char kAlphabet[] =
+      u"0123456789abcdefABCDEF  $$xX\t\u0130\u0141\u0166\u0124"
+      u"\u0120\uff10\uffff";
+  std::mt19937 random(20240611);
+  std::uniform_int_distribution<size_t> pick(0, std::size(kAlphabet) - 2);
+  std::uniform_int_distribution<size_t> length(0, 14);
+  for (int i = 0; i < 20000; ++i) {
+    String text(length(random), u' ');
+    for (Char& c : text) c = kAlphabet[pick(random)];
+    ASSERT_EQ(HexStrToColor(text), LeadingHexDigits(text)) << ToUtf8(text);
   }
 }
 
@@ -429,7 +468,9 @@ TEST(ColorWavelength, CoversTheVisibleRangeOnly) {
 }
 
 TEST(ColorWavelength, SwitchesRangesAtTheirBoundaries) {
-  EXPECT_EQ(WavelengthToColor(419, 1), PackRGB(88, 0, 251));  // f = 0.3 + 0.7*39/40 = 0.9825
+  EXPECT_EQ(WavelengthToColor(380, 1), PackRGB(76, 0, 76));    // f = 0.3: 76.5 rounds to even
+  EXPECT_EQ(WavelengthToColor(400, 1), PackRGB(110, 0, 166));  // 110.5 and 165.75
+  EXPECT_EQ(WavelengthToColor(419, 1), PackRGB(88, 0, 251));   // f = 0.3 + 0.7*39/40 = 0.9825
   EXPECT_EQ(WavelengthToColor(420, 1), PackRGB(85, 0, 255));
   EXPECT_EQ(WavelengthToColor(439, 1), PackRGB(4, 0, 255));
   EXPECT_EQ(WavelengthToColor(440, 1), PackRGB(0, 0, 255));
@@ -440,6 +481,15 @@ TEST(ColorWavelength, SwitchesRangesAtTheirBoundaries) {
   EXPECT_EQ(WavelengthToColor(579, 1), PackRGB(251, 255, 0));
   EXPECT_EQ(WavelengthToColor(580, 1), PackRGB(255, 255, 0));
   EXPECT_EQ(WavelengthToColor(644, 1), PackRGB(255, 4, 0));
+}
+
+// Channels of exactly half a step round to the even neighbour: 127.5 up, 178.5 down.
+TEST(ColorWavelength, RoundsHalfwayChannelsToEven) {
+  EXPECT_EQ(WavelengthToColor(465, 1), PackRGB(0, 128, 255));
+  EXPECT_EQ(WavelengthToColor(500, 1), PackRGB(0, 255, 128));
+  EXPECT_EQ(WavelengthToColor(545, 1), PackRGB(128, 255, 0));
+  EXPECT_EQ(WavelengthToColor(475, 1), PackRGB(0, 178, 255));
+  EXPECT_EQ(WavelengthToColor(559, 1), PackRGB(178, 255, 0));
 }
 
 TEST(ColorWavelength, ShapesChannelsWithGamma) {

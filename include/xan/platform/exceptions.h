@@ -1,4 +1,4 @@
-// The platform's exception root and its own errors: I/O, conversion and variant errors.
+// The platform's exception root and its own errors: I/O, stream, conversion and variant errors.
 // The library's errors (EXANError and its unit subclasses) derive from Exception too.
 #pragma once
 
@@ -36,6 +36,39 @@ class XAN_EXPORT EInOutError : public Exception {
 
  private:
   int32_t FErrorCode;
+};
+
+// A file that cannot be opened (EFOpenError) or created (EFCreateError). ErrorCode() is the
+// host's error number.
+class XAN_EXPORT EFOpenError : public EInOutError {
+ public:
+  using EInOutError::EInOutError;
+  ~EFOpenError() override;
+};
+class XAN_EXPORT EFCreateError : public EInOutError {
+ public:
+  using EInOutError::EInOutError;
+  ~EFCreateError() override;
+};
+
+// A stream that could not do what was asked of it: EReadError when fewer bytes than demanded
+// could be read, EWriteError when not all bytes could be written, EStreamError itself for a
+// position or size the stream cannot take. Failures of the host (a disk error, a full disk)
+// are raised as EInOutError with the host's error number instead.
+class XAN_EXPORT EStreamError : public Exception {
+ public:
+  using Exception::Exception;
+  ~EStreamError() override;
+};
+class XAN_EXPORT EReadError : public EStreamError {
+ public:
+  using EStreamError::EStreamError;
+  ~EReadError() override;
+};
+class XAN_EXPORT EWriteError : public EStreamError {
+ public:
+  using EStreamError::EStreamError;
+  ~EWriteError() override;
 };
 
 // A value that cannot be converted, or an object that cannot be copied into another.

@@ -17,7 +17,8 @@ namespace xan {
 // Quoted names
 
 // Where ParseQuotedName stands in a name:
-//   vsStart     nothing of the name read yet (leading blanks are skipped here);
+//   vsStart     nothing of the name read yet (leading blanks and characters below code 32 are
+//               skipped here);
 //   vs1stQuote  inside a quoted name, a closing quote was just read: it ends the name unless a
 //               second closing quote follows, which stands for one literal closing quote;
 //   vsQuote     inside a quoted name;
@@ -26,17 +27,19 @@ namespace xan {
 enum TQuotedStrState : uint8_t { vsStart, vs1stQuote, vsQuote, vsNormal, vsEnd };
 
 // Reads a name, quoted or not, from the front of text, and removes what it read from text. c1 is
-// the opening and c2 the closing quote character (they may be the same). A quoted name runs up to
-// the closing quote, which is removed; a doubled closing quote inside it stands for one. A name
-// without quotes ends before the first blank or character below code 32. The result is the part
-// of the name read in this call; state says where the reading stands (see TQuotedStrState), so a
-// name may arrive in pieces (lines of a file, say): call again with the next piece and the same
-// state. When the name ends, state becomes vsEnd and text keeps everything behind it (the blank
-// or other character that ended it included). Called with vsEnd, it reads nothing. When text runs
-// out first, state is vsStart (only blanks read), vsNormal or vs1stQuote (the name is complete if
-// nothing follows) or vsQuote (the closing quote is still missing).
+// the opening and c2 the closing quote character (they may be the same). Blanks and characters
+// below code 32 before the name are skipped. A quoted name runs up to the closing quote, which is
+// removed; a doubled closing quote inside it stands for one. A name without quotes ends before the
+// first blank or character below code 32. The result is the part of the name read in this call;
+// state says where the reading stands (see TQuotedStrState), so a name may arrive in pieces (lines
+// of a file, say): call again with the next piece and the same state. When the name ends, state
+// becomes vsEnd and text keeps everything behind it (the blank or other character that ended it
+// included). Called with vsEnd, it reads nothing. When text runs out first, state is vsStart
+// (nothing but blanks and control characters read), vsNormal or vs1stQuote (the name is complete
+// if nothing follows) or vsQuote (the closing quote is still missing).
 //   ('"', '"', "\"my file\" rest", vsStart) => "my file", text " rest", vsEnd
 //   ('"', '"', "  plain rest", vsStart)     => "plain", text " rest", vsEnd
+//   ('"', '"', "\tb c", vsStart)             => "b", text " c", vsEnd
 //   ('[', ']', "[a]]b] x", vsStart)          => "a]b", text " x", vsEnd
 //   ('"', '"', "\"\"", vsStart)              => "", text "", vs1stQuote (an empty quoted name)
 //   ('"', '"', "\"my fi", vsStart) => "my fi", vsQuote; then ("le\" x", vsQuote) => "le", " x",

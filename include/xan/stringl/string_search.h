@@ -108,10 +108,11 @@ XAN_EXPORT bool StringContains(StringView text, StringView charlist);
 //   ("abc", "//lc") => false   ("abC", "//lc") => true   ("a\u0141", "//lc") => true
 XAN_EXPORT bool StringContainsOtherThan(StringView text, StringView charlist);
 
-// The candidate of CSVDELIMITERS (blank, ";", ",", ":", tab) that occurs most often in text,
-// counted exactly; on equal counts the earlier one in that order wins; csvUnknown when none
-// occurs. Code 0 is not a candidate.
-//   "a;b;c,d" => csvSemicolon   "a b;c" => csvBlank   "abc" => csvUnknown
+// The candidate of CSVDELIMITERS (code 0, blank, ";", ",", ":", tab) that occurs most often in
+// text, counted exactly; on equal counts the earlier one in that order wins; csvUnknown when none
+// occurs. Code 0 is the candidate of csvUnknown: a text with at least as many characters of code
+// 0 as of every delimiter gives csvUnknown.
+//   "a;b;c,d" => csvSemicolon   "a b;c" => csvBlank   "abc" => csvUnknown   "a;b\0" => csvUnknown
 XAN_EXPORT TCSVDelimiters DetectCSVDelimiter(StringView text);
 
 // ================================================================================================
@@ -188,14 +189,17 @@ XAN_EXPORT int32_t Tokenize(StringView text, StringView delimiter, Char escapech
 // Characters of code 32 and above go into the line; characters below 32 never do, and end the
 // line as mode says:
 //   0: line feed          1: carriage return       2: carriage return or line feed
-//   3: carriage return directly after a line feed (in the text)
-//   4: line feed directly after a carriage return (in the text)
+//   3: carriage return directly after a line feed
+//   4: line feed directly after a carriage return
 //   other: never (control characters are only dropped)
+// For modes 3 and 4 both characters of the pair must be read in the same call: a call that starts
+// on the second character of a pair only drops it.
 // endoftext becomes true when the reading ran past the end of the text; so after the last line
 // of a text that ends with a line break, one more call returns "" with endoftext true. With
 // mode 2 a CR LF pair ends two lines, the second empty. A pos below 1 starts at 1.
 //   ("ab\r\ncd", pos 1, mode 4) => "ab", pos 5, false; then => "cd", pos 7, true
 //   ("ab\r\ncd", pos 1, mode 2) => "ab", pos 4; then "", pos 5; then "cd", pos 7, true
+//   ("ab\r\ncd", pos 4, mode 4) => "cd", pos 7, true
 XAN_EXPORT String ReadLnString(StringView text, int32_t& pos, bool& endoftext, int32_t mode);
 
 // Resolves backslash escapes from left to right. "\#" and the two characters after it become one

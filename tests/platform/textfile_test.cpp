@@ -1,0 +1,155 @@
+// The open text file: line ends on reading and writing, characters, the integer reader, end of
+// file, rewinding, appending, the ANSI code page and the errors of each mode.
+#include "xan/platform/textfile.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <functional>
+
+#include "temp_dir.h"
+
+namespace xan {
+namespace {
+
+class TextFile : public testing::TempDirTest {
+ protected:
+  // Opens a file holding Bytes for reading.
+  TTextFile Reader(std::string_view Bytes) {
+    WriteBytes("in.txt", Bytes);
+    return TTextFile(Path("in.txt"), tfmRead);
+  }
+};
+
+int32_t ErrorCodeOf(const std::function<void()>& Action) {
+  try {
+    Action();
+  } catch (const EInOutError& e) {
+    return e.ErrorCode();
+  }
+  return 0;
+}
+
+TEST_F(TextFile, WritesLinesWithCrLfInTheAnsiCodePage) {
+  TTextFile f(Path("out.txt"), tfmRewrite);
+  f.WriteLn(u"caf\u00e9 \u20ac");
+  f.Write(u"no end \u4e00");
+  f.Close();
+  EXPECT_FALSE(f.IsOpen());
+  EXPECT_EQ(ReadBytes("out.txt"), "caf\xe9 \x80\r\nno end ?");
+}
+
+TEST_F(TextFile, ReadLnTakesCrLfLfAndLoneCrAsLineEnds) {
+  TTextFile f = Reader("a\r\nb\nc\rd\r\r\ne\x80");
+  EXPECT_EQ(f.ReadLn(), u"a");
+  EXPECT_EQ(f.ReadLn(), u"b");
+  EXPECT_EQ(f.ReadLn(), u"c");
+  EXPECT_EQ(f.ReadLn(), u"d");
+  EXPECT_EQ(f.ReadLn(), u"");
+  EXPECT_FALSE(f.Eof());
+  EXPECT_EQ(f.ReadLn(), u"e\u20ac");
+  EXPECT_TRUE(f.Eof());
+  EXPECT_EQ(f.ReadLn(), u"");
+}
+
+TEST_F(TextFile, LinesLongerThanTheBufferAndPairsSplitByItComeWhole) {
+  std::string line(TFileStream::BufferSize - 1, 'x');
+  // The CR is the last byte of the first buffer, its LF the first of the next.
+  TTextFile f = Reader(line + "\r\n" + line + line + "\nend");
+  EXPECT_EQ(f.ReadLn().size(), line.size());
+  EXPECT_EQ(f.ReadLn().size(), 2 * line.size());
+  EXPECT_EQ(f.ReadLn(), u"end");
+  EXPECT_TRUE(f.Eof());
+}
+
+TEST_F(TextFile, ReadCharSeesLineEndsAndStopsAtTheEnd) {
+  TTextFile f = Reader("a\r\n\xe9");
+  Char c = 0;
+  String got;
+  while (f.ReadChar(c)) got += c;
+  EXPECT_EQ(got, u"a\r\n\u00e9");
+  c = u'z';
+  EXPECT_FALSE(f.ReadChar(c));
+  EXPECT_EQ(c, u'z');
+  EXPECT_FALSE(f.PeekChar(c));
+}
+
+TEST_F(TextFile, ReadIntegerSkipsWhiteSpaceAndRejectsOtherText) {
+  TTextFile f = Reader("  42 x\r\n\t-7\r\n+5\n12ab 2147483647 -2147483648 2147483648 -");
+  EXPECT_EQ(f.ReadInteger(), 42);
+  Char c = 0;
+  ASSERT_TRUE(f.PeekChar(c));
+  EXPECT_EQ(c, u' ');  // the character after the number is not consumed
+  EXPECT_EQ(ErrorCodeOf([&] { f.ReadInteger(); }), ioInvalidNumber);  // "x"
+  EXPECT_EQ(f.ReadInteger(), -7);
+  EXPECT_EQ(f.ReadInteger(), 5);
+  EXPECT_EQ(ErrorCodeOf([&] { f.ReadInteger(); }), ioInvalidNumber);  // "12ab"
+  EXPECT_EQ(f.ReadInteger(), 2147483647);
+  EXPECT_EQ(f.ReadInteger(), -2147483647 - 1);
+  EXPECT_EQ(ErrorCodeOf([&] { f.ReadInteger(); }), ioInvalidNumber);  // out of range
+  EXPECT_EQ(ErrorCodeOf([&] { f.ReadInteger(); }), ioInvalidNumber);  // a sign alone
+  EXPECT_EQ(ErrorCodeOf([&] { f.ReadInteger(); }), ioReadPastEnd);
+}
+
+TEST_F(TextFile, ReadIntegerThenReadLnSkipsTheRestOfTheLine) {
+  TTextFile f = Reader("2 5 rest\r\nnext\r\n");
+  EXPECT_EQ(f.ReadInteger(), 2);
+  EXPECT_EQ(f.ReadInteger(), 5);
+  EXPECT_EQ(f.ReadLn(), u" rest");
+  EXPECT_EQ(f.ReadLn(), u"next");
+}
+
+TEST_F(TextFile, RewindStartsAgainAndReopensAWrittenFileForReading) {
+  TTextFile f(Path("t.txt"), tfmRewrite);
+  f.WriteLn(u"one");
+  EXPECT_TRUE(f.Eof());
+  f.Rewind();
+  EXPECT_EQ(f.Mode(), tfmRead);
+  EXPECT_EQ(f.ReadLn(), u"one");
+  EXPECT_TRUE(f.Eof());
+  f.Rewind();
+  EXPECT_EQ(f.ReadLn(), u"one");
+}
+
+TEST_F(TextFile, AppendWritesAfterTheEndAndNeedsAnExistingFile) {
+  WriteBytes("a.txt", "first\r\n");
+  {
+    TTextFile f(Path("a.txt"), tfmAppend);
+    f.WriteLn(u"second");
+  }
+  EXPECT_EQ(ReadBytes("a.txt"), "first\r\nsecond\r\n");
+  try {
+    TTextFile f(Path("missing.txt"), tfmAppend);
+    FAIL();
+  } catch (const EFOpenError& e) {
+    EXPECT_EQ(e.ErrorCode(), ENOENT);
+  }
+}
+
+TEST_F(TextFile, OperationsOfTheWrongModeRaise) {
+  TTextFile closed;
+  EXPECT_EQ(ErrorCodeOf([&] { closed.ReadLn(); }), ioFileNotOpen);
+  EXPECT_EQ(ErrorCodeOf([&] { closed.WriteLn(u"x"); }), ioFileNotOpen);
+  EXPECT_EQ(ErrorCodeOf([&] { closed.Eof(); }), ioFileNotOpen);
+  EXPECT_NO_THROW(closed.Close());
+  TTextFile r = Reader("x");
+  EXPECT_EQ(ErrorCodeOf([&] { r.WriteLn(u"x"); }), ioNotOpenForOutput);
+  TTextFile w(Path("w.txt"), tfmRewrite);
+  EXPECT_EQ(ErrorCodeOf([&] { w.ReadLn(); }), ioNotOpenForInput);
+  Char c = 0;
+  EXPECT_EQ(ErrorCodeOf([&] { w.ReadChar(c); }), ioNotOpenForInput);
+}
+
+TEST_F(TextFile, OpeningAnotherFileClosesTheFirst) {
+  TTextFile f(Path("1.txt"), tfmRewrite);
+  f.Write(u"one");
+  f.Open(Path("2.txt"), tfmRewrite);
+  EXPECT_EQ(ReadBytes("1.txt"), "one");
+  TTextFile moved = std::move(f);
+  moved.Write(u"two");
+  moved.Close();
+  EXPECT_EQ(ReadBytes("2.txt"), "two");
+}
+
+}  // namespace
+}  // namespace xan
