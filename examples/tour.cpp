@@ -26,5 +26,6 @@ int main() {
   tour::Grep();
   tour::Conversions();
   tour::Streams();
+  tour::Checksums();
   return 0;
 }

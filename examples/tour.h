@@ -21,5 +21,6 @@ void DataStructures();
 void Grep();
 void Conversions();
 void Streams();
+void Checksums();
 
 }  // namespace tour

@@ -6,6 +6,7 @@
 #include "xan/dstruct/bitfield.h"
 #include "xan/dstruct/checksums.h"
 #include "xan/dstruct/combinatorics.h"
+#include "xan/dstruct/encodings.h"
 #include "xan/dstruct/fifo.h"
 #include "xan/dstruct/rlencoder.h"
 #include "xan/dstruct/stringaccu.h"

@@ -6,6 +6,7 @@
 
 #include "xan_dstruct/checksum_cores.h"
 #include "xan_dstruct/checksum_dispatch.h"
+#include "xan_dstruct/stream_blocks.h"
 
 namespace xan {
 
@@ -204,6 +205,35 @@ uint32_t CalcNextCRC32(uint8_t b, uint32_t crc) noexcept {
 
 uint32_t CRC32ofBuffer(const TBytes& buffer, int32_t NumBytes) noexcept {
   return ~detail::Crc32Update(0xFFFFFFFFU, buffer.data(), CoveredBytes(buffer, NumBytes));
+}
+
+uint32_t CalcCRC32ofFile(StringView FileName) noexcept {
+  try {
+    TFileStream file(FileName, fmOpenRead | fmShareCompat);
+    detail::TStreamBlocks blocks(file);
+    uint32_t crc = 0xFFFFFFFFU;
+    for (auto block = blocks.Next(); !block.empty(); block = blocks.Next()) {
+      crc = detail::Crc32Update(crc, block.data(), block.size());
+    }
+    return ~crc;
+  } catch (...) {
+    // Any failure, of the host or of memory, is the documented result 0.
+    return 0;
+  }
+}
+
+TSHACode SHA1FromStream(TStream& AStream) {
+  detail::TSha1 sha;
+  detail::TStreamBlocks blocks(AStream);
+  for (auto block = blocks.Next(); !block.empty(); block = blocks.Next()) {
+    sha.Update(block.data(), block.size());
+  }
+  return sha.Final();
+}
+
+TSHACode SHA1FromFile(StringView FileName) {
+  TFileStream file(FileName, fmOpenRead | fmShareCompat);
+  return SHA1FromStream(file);
 }
 
 TSHACode SHA1FromString(StringView text) noexcept {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <random>
@@ -11,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "../platform/temp_dir.h"
 #include "xan_dstruct/checksum_cores.h"
 #include "xan_dstruct/checksum_dispatch.h"
 
@@ -353,6 +355,81 @@ TEST(Sha1DigestToHex, FortyUpperCaseDigitsInIndexOrder) {
   for (int i = 0; i < 20; ++i) d[i] = static_cast<uint8_t>(i * 13 + 0x0A);
   EXPECT_EQ(SHA1DigestToHex(d), u"0A1724313E4B5865727F8C99A6B3C0CDDAE7F401");
   EXPECT_EQ(SHA1DigestToHex(TSHACode{}), String(40, u'0'));
+}
+
+// ------------------------------------------------------------------------------------------------
+// Streams and files
+
+// A stream that hands out at most 5 bytes per read and holds nothing in memory.
+class TTrickleStream : public TStream {
+ public:
+  explicit TTrickleStream(TBytes Data) : FData(std::move(Data)) {}
+  int64_t Read(void* Buffer, int64_t Count) override {
+    const int64_t left = static_cast<int64_t>(FData.size()) - FPos;
+    const int64_t n = std::max<int64_t>(0, std::min({Count, int64_t{5}, left}));
+    std::copy_n(FData.data() + FPos, n, static_cast<uint8_t*>(Buffer));
+    FPos += n;
+    return n;
+  }
+  int64_t Write(const void*, int64_t) override { return 0; }
+  int64_t Seek(int64_t Offset, TSeekOrigin Origin) override {
+    FPos = SeekTarget(Offset, Origin, FPos, static_cast<int64_t>(FData.size()));
+    return FPos;
+  }
+
+ private:
+  TBytes FData;
+  int64_t FPos = 0;
+};
+
+TEST(Sha1FromStream, FromThePositionToTheEnd) {
+  TStringStream s(std::string_view("xyabc"));
+  s.SetPosition(2);
+  EXPECT_EQ(Hex(SHA1FromStream(s)), "A9993E364706816ABA3E25717850C26C9CD0D89D");
+  EXPECT_EQ(s.Position(), 5);
+  EXPECT_EQ(Hex(SHA1FromStream(s)), "DA39A3EE5E6B4B0D3255BFEF95601890AFD80709");
+  TStringStream empty(std::string_view{});
+  EXPECT_EQ(Hex(SHA1FromStream(empty)), "DA39A3EE5E6B4B0D3255BFEF95601890AFD80709");
+}
+
+TEST(Sha1FromStream, BlocksOfAnySizeGiveTheDigestOfTheWhole) {
+  const TBytes data = RandomBytes(200003, 9);
+  detail::TSha1 sha;
+  sha.Update(data.data(), data.size());
+  const TSHACode expected = sha.Final();
+  TMemoryStream memory;
+  memory.WriteBuffer(data.data(), static_cast<int64_t>(data.size()));
+  memory.SetPosition(0);
+  EXPECT_EQ(SHA1FromStream(memory), expected);
+  TTrickleStream trickle(data);
+  EXPECT_EQ(SHA1FromStream(trickle), expected);
+}
+
+class ChecksumFiles : public testing::TempDirTest {};
+
+TEST_F(ChecksumFiles, Crc32OfFile) {
+  WriteBytes("check.txt", "123456789");
+  EXPECT_EQ(CalcCRC32ofFile(Path("check.txt")), 0xCBF43926U);
+  WriteBytes("empty.txt", "");
+  EXPECT_EQ(CalcCRC32ofFile(Path("empty.txt")), 0U);
+  EXPECT_EQ(CalcCRC32ofFile(Path("missing.txt")), 0U);
+  EXPECT_EQ(CalcCRC32ofFile(FromUtf8(FDir.string())), 0U);  // a directory cannot be read
+  const TBytes big = RandomBytes((1 << 20) + 13, 10);
+  WriteBytes("big.bin", std::string_view(reinterpret_cast<const char*>(big.data()), big.size()));
+  EXPECT_EQ(CalcCRC32ofFile(Path("big.bin")), CRC32ofBuffer(big, static_cast<int32_t>(big.size())));
+}
+
+TEST_F(ChecksumFiles, Sha1OfFile) {
+  WriteBytes("abc.txt", "abc");
+  EXPECT_EQ(Hex(SHA1FromFile(Path("abc.txt"))), "A9993E364706816ABA3E25717850C26C9CD0D89D");
+  WriteBytes("million.txt", std::string(1000000, 'a'));
+  EXPECT_EQ(Hex(SHA1FromFile(Path("million.txt"))), "34AA973CD4C4DAA4F61EEB2BDBAD27316534016F");
+  EXPECT_THROW(SHA1FromFile(Path("missing.txt")), EFOpenError);
+  try {
+    SHA1FromFile(Path("missing.txt"));
+  } catch (const EInOutError& e) {
+    EXPECT_NE(e.ErrorCode(), 0);
+  }
 }
 
 }  // namespace

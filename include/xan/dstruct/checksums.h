@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "xan/platform/export.h"
+#include "xan/platform/streams.h"
 #include "xan/platform/strings.h"
 #include "xan/xanbase.h"
 
@@ -61,6 +62,12 @@ XAN_EXPORT uint32_t CalcNextCRC32(uint8_t b, uint32_t crc) noexcept;
 //   "123456789" => 0xCBF43926     "a" => 0xE8B7BE43     empty => 0
 XAN_EXPORT uint32_t CRC32ofBuffer(const TBytes& buffer, int32_t NumBytes) noexcept;
 
+// The CRC-32 of a file's whole content, the value CRC32ofBuffer gives for it. The file is
+// opened read-only (no process-wide setting is touched), read from its start in blocks and
+// closed. A file that cannot be opened or read gives 0, as does an empty file; never raises.
+//   a file holding "123456789" => 0xCBF43926     a missing file => 0
+XAN_EXPORT uint32_t CalcCRC32ofFile(StringView FileName) noexcept;
+
 // ================================================================================================
 // SHA-1
 
@@ -74,6 +81,17 @@ using TSHACode = std::array<uint8_t, 20>;
 //   SHA1DigestToHex(SHA1FromString(u"abc")) => the digest of the bytes 61 00 62 00 63 00,
 //                                              "9F04F41A848514162050E3D68C1A7ABB441DC2B5"
 XAN_EXPORT TSHACode SHA1FromString(StringView text) noexcept;
+
+// The SHA-1 of the bytes of AStream from its position to its end, read in blocks; the stream is
+// left at its end. Stream errors pass to the caller.
+//   a stream holding "abc" at position 0 => "A9993E364706816ABA3E25717850C26C9CD0D89D"
+//   a stream at its end => "DA39A3EE5E6B4B0D3255BFEF95601890AFD80709"
+XAN_EXPORT TSHACode SHA1FromStream(TStream& AStream);
+
+// The SHA-1 of a file's whole content. The file is opened for reading and closed again, also
+// when an exception passes. A file that cannot be opened raises EFOpenError (an EInOutError
+// with the host's error number); read errors raise EInOutError.
+XAN_EXPORT TSHACode SHA1FromFile(StringView FileName);
 
 // The digest as 40 upper-case hexadecimal digits, byte 0 first, no separators. Never raises
 // except for lack of memory.
