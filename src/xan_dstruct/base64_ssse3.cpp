@@ -172,14 +172,20 @@ XAN_SSSE3 size_t Base64DecodeGroupsSsse3(const uint8_t* in, size_t n, uint8_t*& 
   const __m128i offsets = LoadLut(kDecodeOffsets);
   const __m128i nibble = _mm_set1_epi8(0x0F);
   size_t i = 0;
-  uint8_t* o = out;
-  for (; n - i >= 16; i += 16, o += 12) {
+  while (n - i >= 16) {
     const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
     const __m128i high = _mm_and_si128(_mm_srli_epi32(s, 4), nibble);
     const __m128i low = _mm_and_si128(s, nibble);
     const __m128i bad =
         _mm_and_si128(_mm_shuffle_epi8(lowClasses, low), _mm_shuffle_epi8(highClasses, high));
-    if (_mm_movemask_epi8(_mm_cmpeq_epi8(bad, _mm_setzero_si128())) != 0xFFFF) break;
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(bad, _mm_setzero_si128())) != 0xFFFF) {
+      // Line ends and other exceptions: the portable kernel takes what it can of these 16
+      // characters, and when that is nothing, the decoder's careful path takes over.
+      const size_t taken = Base64DecodeGroupsPortable(in + i, 16, out);
+      if (taken == 0) break;
+      i += taken;
+      continue;
+    }
     // "/" compares equal (-1) and so takes the entry before its high nibble's.
     const __m128i entry = _mm_add_epi8(high, _mm_cmpeq_epi8(s, _mm_set1_epi8('/')));
     const __m128i digits = _mm_add_epi8(s, _mm_shuffle_epi8(offsets, entry));
@@ -188,11 +194,12 @@ XAN_SSSE3 size_t Base64DecodeGroupsSsse3(const uint8_t* in, size_t n, uint8_t*& 
     const __m128i lanes = _mm_madd_epi16(pairs, _mm_set1_epi32(0x00011000));
     const __m128i bytes = _mm_shuffle_epi8(
         lanes, _mm_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(o), bytes);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), bytes);
     const auto last = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(bytes, 8)));
-    std::memcpy(o + 8, &last, 4);
+    std::memcpy(out + 8, &last, 4);
+    out += 12;
+    i += 16;
   }
-  out = o;
   return i + Base64DecodeGroupsPortable(in + i, n - i, out);
 }
 

@@ -80,7 +80,12 @@ uint8_t* Base64EncodeLinesPortable(const uint8_t* in, size_t lines, uint8_t* out
 
 size_t Base64DecodeGroupsPortable(const uint8_t* in, size_t n, uint8_t*& out) noexcept {
   size_t i = 0;
-  for (; n - i >= 4; i += 4) {
+  while (i < n) {
+    if (in[i] == kCR || in[i] == kLF) {
+      ++i;
+      continue;
+    }
+    if (n - i < 4) break;
     const uint32_t d0 = kBase64Digits[in[i]], d1 = kBase64Digits[in[i + 1]];
     const uint32_t d2 = kBase64Digits[in[i + 2]], d3 = kBase64Digits[in[i + 3]];
     if (((d0 | d1 | d2 | d3) & 0x80U) != 0) break;
@@ -89,6 +94,7 @@ size_t Base64DecodeGroupsPortable(const uint8_t* in, size_t n, uint8_t*& out) no
     out[1] = static_cast<uint8_t>(v >> 8);
     out[2] = static_cast<uint8_t>(v);
     out += 3;
+    i += 4;
   }
   return i;
 }
@@ -218,6 +224,37 @@ inline uint8_t* PutAscii85Group(uint32_t v, uint8_t* out) noexcept {
 
 }  // namespace
 
+// ================================================================================================
+// ASCII85 kernels
+
+uint8_t* Ascii85EncodeGroupsPortable(const uint8_t* in, size_t groups, uint8_t* out,
+                                     uint32_t& counted, bool LineBreaks) noexcept {
+  // The counter stays in a register: every store through `out` could change it in memory.
+  uint32_t c = counted;
+  for (; groups > 0; --groups, in += 4) {
+    const uint32_t v = (uint32_t{in[0]} << 24) | (uint32_t{in[1]} << 16) | (uint32_t{in[2]} << 8) |
+                       uint32_t{in[3]};
+    if (v == 0) {
+      *out++ = 'z';
+      continue;
+    }
+    out = PutAscii85Group(v, out);
+    if (++c == 12) {
+      c = 0;
+      if (LineBreaks) out = PutLineEnd(out);
+    }
+  }
+  counted = c;
+  return out;
+}
+
+uint8_t* Ascii85EncodeGroups(const uint8_t* in, size_t groups, uint8_t* out, uint32_t& counted,
+                             bool LineBreaks) noexcept {
+  return ActiveChecksumPaths().Sse41
+             ? Ascii85EncodeGroupsSse41(in, groups, out, counted, LineBreaks)
+             : Ascii85EncodeGroupsPortable(in, groups, out, counted, LineBreaks);
+}
+
 uint8_t* TAscii85Encoder::Counted(uint8_t* out) noexcept {
   if (++FCounted == 12) {
     FCounted = 0;
@@ -237,22 +274,9 @@ uint8_t* TAscii85Encoder::Encode(const uint8_t* in, size_t n, uint8_t* out) noex
     FHeldLen = 0;
     return Encode(in, n, Encode(FHeld.data(), 4, out));
   }
-  // The counter stays in a register: every store through `out` could change it in memory.
-  uint32_t counted = FCounted;
-  for (; n >= 4; in += 4, n -= 4) {
-    const uint32_t v = (uint32_t{in[0]} << 24) | (uint32_t{in[1]} << 16) | (uint32_t{in[2]} << 8) |
-                       uint32_t{in[3]};
-    if (v == 0) {
-      *out++ = 'z';
-      continue;
-    }
-    out = PutAscii85Group(v, out);
-    if (++counted == 12) {
-      counted = 0;
-      if (FLineBreaks) out = PutLineEnd(out);
-    }
-  }
-  FCounted = counted;
+  out = Ascii85EncodeGroups(in, n / 4, out, FCounted, FLineBreaks);
+  in += n / 4 * 4;
+  n %= 4;
   std::copy_n(in, n, FHeld.data());
   FHeldLen = n;
   return out;
@@ -276,8 +300,20 @@ uint8_t* TAscii85Encoder::Finish(uint8_t* out) noexcept {
 size_t Ascii85DecodeGroupsPortable(const uint8_t* in, size_t n, uint8_t*& out) noexcept {
   size_t i = 0;
   uint8_t* o = out;
-  for (; n - i >= 5; i += 5, o += 4) {
-    const uint32_t d0 = in[i] - uint32_t{kFirstDigit};
+  while (i < n) {
+    const uint8_t c = in[i];
+    if (c == kCR || c == kLF) {
+      ++i;
+      continue;
+    }
+    if (c == 'z') {
+      std::fill_n(o, 4, uint8_t{0});
+      o += 4;
+      ++i;
+      continue;
+    }
+    if (n - i < 5) break;
+    const uint32_t d0 = c - uint32_t{kFirstDigit};
     const uint32_t d1 = in[i + 1] - uint32_t{kFirstDigit};
     const uint32_t d2 = in[i + 2] - uint32_t{kFirstDigit};
     const uint32_t d3 = in[i + 3] - uint32_t{kFirstDigit};
@@ -290,6 +326,8 @@ size_t Ascii85DecodeGroupsPortable(const uint8_t* in, size_t n, uint8_t*& out) n
     o[1] = static_cast<uint8_t>(v >> 16);
     o[2] = static_cast<uint8_t>(v >> 8);
     o[3] = static_cast<uint8_t>(v);
+    o += 4;
+    i += 5;
   }
   out = o;
   return i;

@@ -48,10 +48,11 @@ uint8_t* Base64EncodeLinesPortable(const uint8_t* in, size_t lines, uint8_t* out
 uint8_t* Base64EncodeLinesSsse3(const uint8_t* in, size_t lines, uint8_t* out) noexcept;
 uint8_t* Base64EncodeLines(const uint8_t* in, size_t lines, uint8_t* out) noexcept;
 
-// Decodes the leading groups of four characters of the n at `in` that are all digits
-// (kBase64Digits), 3 bytes each, and stops before the first group that holds anything else (CR,
-// LF, "=", bad bytes) or that the input does not complete. Returns the number of characters
-// consumed, a multiple of 4; `out` is moved past the bytes written.
+// Decodes from the n characters at `in` the leading groups of four digits (kBase64Digits), 3
+// bytes each, skipping CR and LF between groups, and stops before the first group that holds
+// anything else ("=", CR or LF inside it, bad bytes) or that the input does not complete. These
+// are exactly the characters the decoder would take the same way at the start of a group.
+// Returns the number of characters consumed; `out` is moved past the bytes written.
 size_t Base64DecodeGroupsPortable(const uint8_t* in, size_t n, uint8_t*& out) noexcept;
 size_t Base64DecodeGroupsSsse3(const uint8_t* in, size_t n, uint8_t*& out) noexcept;
 size_t Base64DecodeGroups(const uint8_t* in, size_t n, uint8_t*& out) noexcept;
@@ -110,13 +111,24 @@ class TBase64Decoder {
 };
 
 // ================================================================================================
-// ASCII85 decoding kernel, portable, with SSE4.1 (ascii85_sse41.cpp, for processors with
+// ASCII85 kernels, portable, with SSE4.1 (ascii85_sse41.cpp, for processors with
 // TChecksumPaths::Sse41; the portable form elsewhere), and dispatching.
 
-// Decodes the leading groups of five characters "!".."u" of the n at `in`, 4 bytes each (the
-// low-order four bytes of their value), and stops before the first group that holds anything
-// else or that the input does not complete. Returns the number of characters consumed, a
-// multiple of 5; `out` is moved past the bytes written.
+// Encodes `groups` groups of 4 bytes: "z" for four zero bytes, else 5 digits. `counted` is the
+// number of digit groups since the last line end, kept modulo 12; with LineBreaks, CR LF follows
+// every 12th. Returns the end of the text; up to 3 bytes after it may be overwritten.
+uint8_t* Ascii85EncodeGroupsPortable(const uint8_t* in, size_t groups, uint8_t* out,
+                                     uint32_t& counted, bool LineBreaks) noexcept;
+uint8_t* Ascii85EncodeGroupsSse41(const uint8_t* in, size_t groups, uint8_t* out, uint32_t& counted,
+                                  bool LineBreaks) noexcept;
+uint8_t* Ascii85EncodeGroups(const uint8_t* in, size_t groups, uint8_t* out, uint32_t& counted,
+                             bool LineBreaks) noexcept;
+
+// Decodes from the n characters at `in` the leading groups of five digits "!".."u", 4 bytes each
+// (the low-order four bytes of their value), with "z" and CR and LF between groups, and stops
+// before the first group that holds anything else or that the input does not complete: the
+// characters the decoder would take the same way at the start of a group. Returns the number of
+// characters consumed; `out` is moved past the bytes written.
 size_t Ascii85DecodeGroupsPortable(const uint8_t* in, size_t n, uint8_t*& out) noexcept;
 size_t Ascii85DecodeGroupsSse41(const uint8_t* in, size_t n, uint8_t*& out) noexcept;
 size_t Ascii85DecodeGroups(const uint8_t* in, size_t n, uint8_t*& out) noexcept;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <string_view>
@@ -573,6 +574,81 @@ TEST(Ascii85FastPaths, DecodeGroupsStopAtTheSamePlace) {
       if (::testing::Test::HasFailure()) FAIL() << "byte " << c << " at " << at;
     }
   }
+}
+
+TEST(Ascii85FastPaths, EncodeGroupsFromEveryLineCount) {
+  if (!ProcessorChecksumPaths().Sse41) GTEST_SKIP() << "no SSE4.1";
+  // Values around the splits at 85^2, 85^4 and the top of 32 bits, zero groups, random groups.
+  std::vector<uint32_t> values = {1,
+                                  84,
+                                  85,
+                                  7224,
+                                  7225,
+                                  7226,
+                                  614124,
+                                  614125,
+                                  52200624,
+                                  52200625,
+                                  0xFFFFFFFFU,
+                                  0xFFFFFFFEU,
+                                  85U * 85 * 85 * 85 * 50,
+                                  0};
+  std::mt19937 rng(7);
+  for (uint32_t k = 1; k < 600; ++k) {
+    values.push_back(k * 7225 - 1);
+    values.push_back(k * 7225);
+    values.push_back(rng());
+    values.push_back(rng() % 3 == 0 ? 0 : static_cast<uint32_t>(rng()));
+  }
+  Bytes data;
+  for (uint32_t v : values) {
+    for (int s = 24; s >= 0; s -= 8) data.push_back(static_cast<uint8_t>(v >> s));
+  }
+  for (bool lines : {false, true}) {
+    for (uint32_t counted = 0; counted < 12; ++counted) {
+      for (size_t start : {size_t{0}, size_t{1}, size_t{3}, size_t{4}}) {
+        const size_t groups = (data.size() - start) / 4;
+        Bytes a(groups * 6 + 64, 0), b(groups * 6 + 64, 0);
+        uint32_t ca = counted, cb = counted;
+        uint8_t* ea = Ascii85EncodeGroupsSse41(data.data() + start, groups, a.data(), ca, lines);
+        uint8_t* eb = Ascii85EncodeGroupsPortable(data.data() + start, groups, b.data(), cb, lines);
+        ASSERT_EQ(ea - a.data(), eb - b.data()) << lines << " " << counted << " " << start;
+        ASSERT_TRUE(std::equal(a.data(), ea, b.data())) << lines << " " << counted << " " << start;
+        ASSERT_EQ(ca, cb);
+      }
+    }
+  }
+  // Every short run, so that the four-group steps meet every remainder.
+  for (size_t groups = 0; groups <= 40; ++groups) {
+    Bytes a(400, 0), b(400, 0);
+    uint32_t ca = 5, cb = 5;
+    uint8_t* ea = Ascii85EncodeGroupsSse41(data.data() + 8, groups, a.data(), ca, true);
+    uint8_t* eb = Ascii85EncodeGroupsPortable(data.data() + 8, groups, b.data(), cb, true);
+    ASSERT_EQ(ea - a.data(), eb - b.data()) << groups;
+    ASSERT_TRUE(std::equal(a.data(), ea, b.data())) << groups;
+  }
+}
+
+TEST(EncodingFastPaths, LineEndsAndZeroGroupsInTheDecodingKernels) {
+  // Whole texts with line ends and "z" groups through the kernels alone: both forms take all.
+  const Bytes data = ZeroRichBytes(3000, 8);
+  const std::string a85 = Encode(TAscii85Encoder(true), data);
+  const std::string b64 = Encode(TBase64Encoder(true), RandomBytes(3000, 9));
+  const auto* a = reinterpret_cast<const uint8_t*>(a85.data());
+  const auto* b = reinterpret_cast<const uint8_t*>(b64.data());
+  Bytes o1(20000), o2(20000), o3(20000), o4(20000);
+  uint8_t* p1 = o1.data();
+  uint8_t* p2 = o2.data();
+  uint8_t* p3 = o3.data();
+  uint8_t* p4 = o4.data();
+  EXPECT_EQ(Ascii85DecodeGroups(a, a85.size(), p1), a85.size() - 2);  // all but "~>"
+  EXPECT_EQ(Ascii85DecodeGroupsPortable(a, a85.size(), p2), a85.size() - 2);
+  EXPECT_EQ(S(Bytes(o1.data(), p1)), S(data));
+  EXPECT_EQ(S(Bytes(o2.data(), p2)), S(data));
+  EXPECT_EQ(Base64DecodeGroups(b, b64.size(), p3), b64.size());
+  EXPECT_EQ(Base64DecodeGroupsPortable(b, b64.size(), p4), b64.size());
+  EXPECT_EQ(S(Bytes(o3.data(), p3)), S(RandomBytes(3000, 9)));
+  EXPECT_EQ(S(Bytes(o4.data(), p4)), S(RandomBytes(3000, 9)));
 }
 
 TEST(EncodingFastPaths, ForcedPortableGivesTheSameText) {
