@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "../platform/temp_dir.h"
+#include "../xan_streams/test_streams.h"
 #include "xan_dstruct/checksum_cores.h"
 #include "xan_dstruct/checksum_dispatch.h"
 
@@ -360,28 +361,6 @@ TEST(Sha1DigestToHex, FortyUpperCaseDigitsInIndexOrder) {
 // ------------------------------------------------------------------------------------------------
 // Streams and files
 
-// A stream that hands out at most 5 bytes per read and holds nothing in memory.
-class TTrickleStream : public TStream {
- public:
-  explicit TTrickleStream(TBytes Data) : FData(std::move(Data)) {}
-  int64_t Read(void* Buffer, int64_t Count) override {
-    const int64_t left = static_cast<int64_t>(FData.size()) - FPos;
-    const int64_t n = std::max<int64_t>(0, std::min({Count, int64_t{5}, left}));
-    std::copy_n(FData.data() + FPos, n, static_cast<uint8_t*>(Buffer));
-    FPos += n;
-    return n;
-  }
-  int64_t Write(const void*, int64_t) override { return 0; }
-  int64_t Seek(int64_t Offset, TSeekOrigin Origin) override {
-    FPos = SeekTarget(Offset, Origin, FPos, static_cast<int64_t>(FData.size()));
-    return FPos;
-  }
-
- private:
-  TBytes FData;
-  int64_t FPos = 0;
-};
-
 TEST(Sha1FromStream, FromThePositionToTheEnd) {
   TStringStream s(std::string_view("xyabc"));
   s.SetPosition(2);
@@ -401,8 +380,11 @@ TEST(Sha1FromStream, BlocksOfAnySizeGiveTheDigestOfTheWhole) {
   memory.WriteBuffer(data.data(), static_cast<int64_t>(data.size()));
   memory.SetPosition(0);
   EXPECT_EQ(SHA1FromStream(memory), expected);
-  TTrickleStream trickle(data);
-  EXPECT_EQ(SHA1FromStream(trickle), expected);
+  testing::TPlainStream plain(
+      std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+  EXPECT_EQ(SHA1FromStream(plain), expected);
+  testing::TFailingStream failing(1000);
+  EXPECT_THROW(SHA1FromStream(failing), EInOutError);
 }
 
 class ChecksumFiles : public testing::TempDirTest {};

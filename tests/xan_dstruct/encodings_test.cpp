@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "../platform/temp_dir.h"
+#include "../xan_streams/test_streams.h"
 #include "xan_dstruct/checksum_dispatch.h"
 
 namespace xan {
@@ -44,36 +45,8 @@ TDecoded Decode(Decoder decode, std::string_view text) {
   return {std::string(dst.ByteString()), status, src.Position()};
 }
 
-// A stream over a string that hands out at most 7 bytes per read and holds nothing in memory for
-// the block reader: the slow path of every stream function.
-class TTrickleStream : public TStream {
- public:
-  explicit TTrickleStream(std::string Data = {}) : FData(std::move(Data)) {}
-  int64_t Read(void* Buffer, int64_t Count) override {
-    const int64_t n = std::clamp<int64_t>(std::min<int64_t>(Count, 7), 0,
-                                          static_cast<int64_t>(FData.size()) - FPos);
-    if (n <= 0) return 0;
-    std::copy_n(FData.data() + FPos, n, static_cast<char*>(Buffer));
-    FPos += n;
-    return n;
-  }
-  int64_t Write(const void* Buffer, int64_t Count) override {
-    if (Count <= 0) return 0;
-    if (FData.size() < static_cast<size_t>(FPos + Count)) FData.resize(FPos + Count);
-    std::copy_n(static_cast<const char*>(Buffer), Count, FData.data() + FPos);
-    FPos += Count;
-    return Count;
-  }
-  int64_t Seek(int64_t Offset, TSeekOrigin Origin) override {
-    FPos = SeekTarget(Offset, Origin, FPos, static_cast<int64_t>(FData.size()));
-    return FPos;
-  }
-  const std::string& Data() const { return FData; }
-
- private:
-  std::string FData;
-  int64_t FPos = 0;
-};
+using testing::TFailingStream;
+using testing::TPlainStream;
 
 // ================================================================================================
 // The documented texts
@@ -153,24 +126,43 @@ TEST(EncodingStreams, ReadFromThePositionAndWriteAtThePosition) {
   EXPECT_EQ(bytes.ByteString(), "12Man");
 }
 
-TEST(EncodingStreams, TricklingStreamsGiveTheSameText) {
-  const std::string data = RandomBytes(5000, 1, true);
+TEST(EncodingStreams, StreamsWithoutAReadWindowGiveTheSameText) {
+  // Several blocks of input; the output goes out in a few large writes, never byte by byte.
+  const std::string data = RandomBytes(200003, 1, true);
   for (bool lines : {false, true}) {
     for (Coder code : {Coder{EncodeBase64}, Coder{EncodeASCII85}}) {
-      TTrickleStream src(data), dst;
+      TPlainStream src(data), dst;
       code(src, dst, lines);
       EXPECT_EQ(dst.Data(), Encode(code, data, lines));
+      EXPECT_LE(dst.Writes.size(), 5U);
     }
   }
   const std::string b64 = Encode(EncodeBase64, data, true);
   const std::string a85 = Encode(EncodeASCII85, data, true) + "tail";
-  TTrickleStream t1(b64), t2(a85), o1, o2;
+  TPlainStream t1(b64), t2(a85), o1, o2;
   EXPECT_EQ(DecodeBase64(t1, o1), 0);
   EXPECT_EQ(DecodeASCII85(t2, o2), 0);
   EXPECT_EQ(o1.Data(), data);
   EXPECT_EQ(o2.Data(), data);
-  // The block read beyond the "~" is given back.
+  EXPECT_LE(o1.Writes.size(), 6U);
+  // The part of the last block after the "~" is given back.
   EXPECT_EQ(t2.Position(), static_cast<int64_t>(a85.size() - 5));
+}
+
+TEST(EncodingStreams, StreamErrorsPassToTheCaller) {
+  TStringStream out(std::string_view{});
+  // The Base64 decoder would stop at the first of the bytes 0x11 the stream gives; it meets the
+  // error on its first read.
+  TFailingStream in1(100), in2(0), in3(100), in4(100);
+  EXPECT_THROW(EncodeBase64(in1, out, true), EInOutError);
+  EXPECT_THROW(DecodeBase64(in2, out), EInOutError);
+  EXPECT_THROW(EncodeASCII85(in3, out, false), EInOutError);
+  EXPECT_THROW(DecodeASCII85(in4, out), EInOutError);
+  // An output stream that takes nothing: the write error of the stream.
+  TStringStream text(std::string_view("TWFu")), data(std::string_view("Man"));
+  TFailingStream sink(0);
+  EXPECT_THROW(DecodeBase64(text, sink), EWriteError);
+  EXPECT_THROW(EncodeBase64(data, sink, false), EWriteError);
 }
 
 TEST(EncodingStreams, RoundTripEveryLength) {

@@ -49,7 +49,7 @@ XAN_EXPORT uint16_t CRC16ofBuffer(const TBytes& buffer, int32_t NumBytes, TCRC16
 //   Width  Poly        Init        RefIn  RefOut  XorOut      Check       catalogue name
 //   32     0x04C11DB7  0xFFFFFFFF  true   true    0xFFFFFFFF  0xCBF43926  CRC-32/ISO-HDLC
 //
-// the CRC of zip, PNG and Ethernet, computed as fast as CRC-16 above.
+// the CRC of zip, PNG and Ethernet. Whole buffers and files are folded or sliced as for CRC-16.
 
 // One step of the reflected register: table[(crc xor b) and 0xFF] xor (crc shr 8). The register
 // is neither started nor complemented here: start from 0xFFFFFFFF and complement at the end to
@@ -70,6 +70,10 @@ XAN_EXPORT uint32_t CalcCRC32ofFile(StringView FileName) noexcept;
 
 // ================================================================================================
 // SHA-1
+
+// The digests are those of the standard SHA-1 (64-byte blocks, big-endian words), computed with
+// the processor's SHA instructions when it has them. The working state and the message buffer
+// are overwritten with zeros once a digest is finished.
 
 // A SHA-1 digest: 20 bytes, the first byte of the digest at index 0.
 using TSHACode = std::array<uint8_t, 20>;
