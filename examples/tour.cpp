@@ -26,6 +26,8 @@ int main() {
   tour::Grep();
   tour::Conversions();
   tour::Streams();
+  tour::StringTable();
+  tour::Html();
   tour::Checksums();
   return 0;
 }

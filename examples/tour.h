@@ -21,6 +21,8 @@ void DataStructures();
 void Grep();
 void Conversions();
 void Streams();
+void StringTable();
+void Html();
 void Checksums();
 
 }  // namespace tour

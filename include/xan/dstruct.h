@@ -10,3 +10,4 @@
 #include "xan/dstruct/fifo.h"
 #include "xan/dstruct/rlencoder.h"
 #include "xan/dstruct/stringaccu.h"
+#include "xan/dstruct/stringarray.h"

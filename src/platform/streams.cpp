@@ -220,6 +220,7 @@ std::string_view TStringStream::ByteString() const noexcept {
 TFileStream::TFileStream(StringView FileName, uint16_t Mode)
     : FFileName(FileName),
       FHandle(host::OpenFile(FileName, Mode)),
+      FWritable((Mode & fmCreate) == fmCreate || (Mode & 0x0003) != fmOpenRead),
       FBuf(new (std::nothrow) uint8_t[BufferSize]) {
   if (!FBuf) {
     host::CloseFile(FHandle);
@@ -269,6 +270,8 @@ int64_t TFileStream::Read(void* Buffer, int64_t Count) {
     return 0;
   }
   FlushOutput();
+  // No byte lies at or beyond the largest position; the host refuses to be asked for one.
+  Count = std::min(Count, std::numeric_limits<int64_t>::max() - FPos);
   auto* out = static_cast<uint8_t*>(Buffer);
   int64_t done = 0;
   while (done < Count) {
@@ -289,7 +292,9 @@ int64_t TFileStream::Read(void* Buffer, int64_t Count) {
     }
     FInLen = 0;
     FBufStart = FPos;
-    FInLen = host::ReadAt(FHandle, FBuf.get(), BufferSize, FPos, false, FFileName);
+    const int64_t room = std::numeric_limits<int64_t>::max() - FPos;
+    FInLen = host::ReadAt(FHandle, FBuf.get(), std::min(static_cast<int64_t>(BufferSize), room),
+                          FPos, false, FFileName);
     if (FInLen == 0) break;
   }
   SetWindowAtPosition();
@@ -298,7 +303,8 @@ int64_t TFileStream::Read(void* Buffer, int64_t Count) {
 
 int64_t TFileStream::Write(const void* Buffer, int64_t Count) {
   SyncPosition();
-  if (Count <= 0) {
+  // Bytes a read-only file cannot take are refused here rather than buffered and lost later.
+  if (Count <= 0 || !FWritable || Count > std::numeric_limits<int64_t>::max() - FPos) {
     SetWindowAtPosition();
     return 0;
   }

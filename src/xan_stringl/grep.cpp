@@ -741,7 +741,7 @@ void TGrep::PrintRegExp(StringView FName) const {
     text += TokenLine(FregExp[k]);
     text += u"\r\n";
   }
-  text += ErrorText(FError);
+  if (FError <= errQuantifier) text += ErrorText(FError);  // the limit codes have no text here
   text += u"\r\n";
   WriteFileBytes(FName, StringToAnsi(text));
 }

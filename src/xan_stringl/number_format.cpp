@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 #include "xan/univconst.h"
 
@@ -27,8 +28,11 @@ int32_t ClampField(int64_t v) {
 // the double one is several times faster, so values that are doubles take it.
 std::to_chars_result ToChars(char* first, char* last, long double x, std::chars_format format,
                              int precision) {
-  const auto d = static_cast<double>(x);
-  if (static_cast<long double>(d) == x) return std::to_chars(first, last, d, format, precision);
+  // A value beyond the double range must not be narrowed at all.
+  if (std::fabs(x) <= std::numeric_limits<double>::max()) {
+    const auto d = static_cast<double>(x);
+    if (static_cast<long double>(d) == x) return std::to_chars(first, last, d, format, precision);
+  }
   return std::to_chars(first, last, x, format, precision);
 }
 
@@ -69,8 +73,9 @@ size_t WriteLongExp(long double x, int64_t w, char* out) {
 }
 
 // The text right-aligned with blanks in a field of `width` characters (no padding for a text at
-// least that long or a width <= 0).
+// least that long or a width <= 0). Every caller's field ends at MaxFormatField.
 String Compose(const char* text, size_t n, int64_t width) {
+  width = std::min<int64_t>(width, MaxFormatField);
   const size_t pad = width > static_cast<int64_t>(n) ? static_cast<size_t>(width) - n : 0;
   String s(pad + n, u' ');
   std::copy_n(text, n, s.begin() + static_cast<std::ptrdiff_t>(pad));

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <limits>
 #include <random>
 
@@ -165,9 +166,13 @@ TEST_F(FileStream, ModesCreateKeepAndProtectContent) {
   }
   EXPECT_EQ(ReadBytes("f"), "NEW content");
   {
+    // Refused at once, not buffered and lost when the stream goes.
     TFileStream s(Path("f"), fmOpenRead | fmShareDenyNone);
     EXPECT_EQ(s.Size(), 11);
-    EXPECT_THROW(s.WriteBuffer("x", 1); s.Flush(), EInOutError);
+    EXPECT_THROW(s.WriteBuffer("x", 1), EWriteError);
+    EXPECT_EQ(s.Write("x", 1), 0);
+    EXPECT_EQ(s.Position(), 0);
+    EXPECT_EQ(s.Size(), 11);
   }
   {
     TFileStream s(Path("f"), fmOpenWrite);
@@ -176,6 +181,23 @@ TEST_F(FileStream, ModesCreateKeepAndProtectContent) {
   }
   { TFileStream s(Path("f"), fmCreate); }
   EXPECT_EQ(ReadBytes("f"), "");
+}
+
+TEST_F(FileStream, PositionsNearTheTopOfTheRangeReadNothingAndRefuseWrites) {
+  TFileStream s(Path("f"), fmCreate);
+  s.WriteBuffer("abc", 3);
+  const int64_t top = std::numeric_limits<int64_t>::max();
+  EXPECT_EQ(s.Seek(top - 2, soBeginning), top - 2);
+  char buf[8] = {};
+  EXPECT_EQ(s.Read(buf, 8), 0);
+  uint8_t b = 0;
+  EXPECT_FALSE(s.NextByte(b));
+  EXPECT_THROW(s.WriteBuffer("12345", 5), EWriteError);
+  EXPECT_EQ(s.Position(), top - 2);
+  EXPECT_EQ(s.Size(), 3);
+  s.SetPosition(0);
+  EXPECT_EQ(s.Read(buf, 8), 3);
+  EXPECT_EQ(std::string(buf, 3), "abc");
 }
 
 TEST_F(FileStream, PendingOutputReachesTheFileOnFlushAndOnDestruction) {
@@ -194,6 +216,23 @@ TEST_F(FileStream, PendingOutputReachesTheFileOnFlushAndOnDestruction) {
   char buf[5] = {};
   s.ReadBuffer(buf, 5);  // reading writes what is pending first
   EXPECT_EQ(std::string(buf, 5), "abcde");
+}
+
+TEST(FileStreamErrors, AFullDeviceRaisesOnFlushAndOnLargeWrites) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this host";
+  TFileStream s(u"/dev/full", fmOpenWrite);
+  s.WriteBuffer("abc", 3);  // buffered: the failure shows when it is written
+  try {
+    s.Flush();
+    FAIL();
+  } catch (const EInOutError& e) {
+    EXPECT_EQ(e.ErrorCode(), ENOSPC);
+  }
+  EXPECT_NO_THROW(s.Flush());  // the failed output is not written again
+  const std::string big(TFileStream::BufferSize, 'x');
+  EXPECT_THROW(s.WriteBuffer(big.data(), static_cast<int64_t>(big.size())), EInOutError);
+  EXPECT_EQ(s.Position(), 3);
+  s.WriteBuffer("d", 1);  // left pending: the destructor cannot report it and must not throw
 }
 
 TEST_F(FileStream, ByteReadsCrossBufferBoundariesExactly) {

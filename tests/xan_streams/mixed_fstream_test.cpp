@@ -124,6 +124,17 @@ TEST_F(MixedFStream, TextAndBinaryMixInOneFileWithSeeks) {
   EXPECT_FALSE(error);
 }
 
+TEST_F(MixedFStream, WritesToAFileOpenForReadingRaiseTheWriteError) {
+  {
+    auto f = Over("keep");
+    EXPECT_THROW(f->WriteLn(u"x"), EWriteError);
+    EXPECT_THROW(f->WriteInteger(1), EWriteError);
+    EXPECT_THROW(f->WriteByte(1), EWriteError);
+    EXPECT_EQ(f->ReadLn(0), u"keep");
+  }
+  EXPECT_EQ(ReadBytes("in.bin"), "keep");
+}
+
 TEST_F(MixedFStream, CreateFailsLikeTheFileStream) {
   try {
     TMixedFStream f(Path("missing.bin"), fmOpenRead);

@@ -5,18 +5,23 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <bit>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <random>
 
 #include "../platform/temp_dir.h"
 #include "test_streams.h"
 #include "xan/univconst.h"
 #include "xan_streams/extended.h"
+#include "xan_streams/stream_text.h"
 
 namespace xan {
 namespace {
 
+using testing::RandomBytes;
 using testing::TFailingStream;
 using testing::TPlainStream;
 
@@ -614,6 +619,190 @@ TEST(SearchAndReplace, WorksInPlaceWhenSourceAndDestAreOneStream) {
   EXPECT_EQ(SearchAndReplace(s, s, u"x", u"--", true, 1, 0, u"", nullptr), 2);
   EXPECT_EQ(s.ByteString(), "keep: a--b--c");
   EXPECT_EQ(s.Position(), 13);
+}
+
+// ------------------------------------------------------------------------------------------------
+// Randomized: the scanners, the line reader and ReadStreamUntil against plain models of their
+// documented steps, on random input made mostly of the bytes they react to.
+
+// Reads the byte at Pos and moves past it; -1 (and no move) at the end.
+int NextOf(std::string_view In, size_t& Pos) {
+  return Pos < In.size() ? static_cast<uint8_t>(In[Pos++]) : -1;
+}
+
+TScanned<int32_t> DecimalModel(std::string_view In) {
+  size_t pos = 0;
+  int b = 0;
+  do {
+    b = NextOf(In, pos);
+  } while (b == ' ' || b == 10 || b == 13);
+  const bool negative = b == '-';
+  if (b == '-' || b == '+') b = NextOf(In, pos);
+  int64_t value = 0;  // kept modulo 2^32, as signed 32-bit arithmetic would wrap
+  for (; b >= '0' && b <= '9'; b = NextOf(In, pos)) value = (value * 10 + (b - '0')) % (1LL << 32);
+  if (negative) value = -value;
+  return {static_cast<int32_t>(static_cast<uint32_t>(value)), static_cast<int64_t>(pos)};
+}
+
+// The transition table of the floating-point scanner, one row per state and one letter per class
+// (point, sign, white space, digit, 'E', other or end): L Lead, S Sign, I Int, P Point, F Frac,
+// X Exp, Y ExpSign, D ExpDigit, d Done, f Fail, e Exp or Done as AllowExp says.
+constexpr std::string_view kFPStates = "LSIPFXYD";
+constexpr std::array<std::string_view, 8> kFPRows = {"PSLIff", "PffIff", "PddIed", "fddFed",
+                                                     "fddFed", "fYfDff", "fffDff", "dddDdd"};
+
+TScanned<double> FPModel(std::string_view In, bool AllowExp, int32_t DecPChar) {
+  size_t pos = 0;
+  char state = 'L';
+  std::string text;
+  std::string expDigits;
+  while (state != 'd' && state != 'f') {
+    int c = NextOf(In, pos);
+    if (c >= 'a' && c <= 'z') c -= 'a' - 'A';
+    int cls = 5;
+    if ((c == '.' && (DecPChar == 1 || DecPChar == 3)) ||
+        (c == ',' && (DecPChar == 2 || DecPChar == 3))) {
+      cls = 0;
+    } else if (c == '+' || c == '-') {
+      cls = 1;
+    } else if (c == 9 || c == 10 || c == 13 || c == 32) {
+      cls = 2;
+    } else if (c >= '0' && c <= '9') {
+      cls = 3;
+    } else if (c == 'E') {
+      cls = 4;
+    }
+    const char from = state;
+    state = kFPRows[kFPStates.find(from)][static_cast<size_t>(cls)];
+    if (state == 'e') state = AllowExp ? 'X' : 'd';
+    if (state == 'd' || state == 'f') break;
+    if (state == 'D') {
+      if (from != 'D') expDigits.clear();
+      expDigits += static_cast<char>(c);
+    }
+    if (c == ',') c = '.';
+    const size_t lead = std::min(expDigits.find_first_not_of('0'), expDigits.size());
+    const std::string_view significant = std::string_view(expDigits).substr(lead);
+    const bool withinLimit =
+        significant.size() < 4 || (significant.size() == 4 && significant <= "4200");
+    if (c > 32 && withinLimit) text += static_cast<char>(c);
+  }
+  double value = 0;
+  if (state == 'd') {
+    if (text.back() == '.') text += '0';
+    value = std::strtod(text.c_str(), nullptr);
+  }
+  const auto limit = static_cast<double>(uc_MaxDouble);
+  value = std::max(-limit, std::min(limit, value));
+  return {value, static_cast<int64_t>(pos)};
+}
+
+TEST(ScannersRandomized, MatchTheirDocumentedSteps) {
+  std::mt19937 rng(20240611);
+  const std::string_view alphabet = "0123456789000111..,,+-eE \t\r\nx;";
+  const std::string_view longExponents[] = {"4200", "4201", "04200", "42000", "999999999999", "0"};
+  for (int i = 0; i < 30000; ++i) {
+    std::string in = RandomBytes(rng, 14, alphabet);
+    if (rng() % 4 == 0) in.insert(rng() % (in.size() + 1), longExponents[rng() % 6]);
+    const bool allowExp = rng() % 4 != 0;
+    const int32_t decPChar = static_cast<int32_t>(rng() % 5);
+    const auto fp = FP(in, allowExp, decPChar);
+    const auto fpModel = FPModel(in, allowExp, decPChar);
+    ASSERT_EQ(std::bit_cast<uint64_t>(fp.Value), std::bit_cast<uint64_t>(fpModel.Value))
+        << '"' << in << "\" " << allowExp << " " << decPChar << ": " << fp.Value << " vs "
+        << fpModel.Value;
+    ASSERT_EQ(fp.Position, fpModel.Position) << '"' << in << '"';
+    const auto dec = Decimal(in);
+    const auto decModel = DecimalModel(in);
+    ASSERT_EQ(dec.Value, decModel.Value) << '"' << in << '"';
+    ASSERT_EQ(dec.Position, decModel.Position) << '"' << in << '"';
+  }
+}
+
+// The lines of successive ReadLnStream calls, one mode per call, by the documented steps.
+std::vector<TLine> LinesModel(std::string_view In, const std::vector<int32_t>& Modes) {
+  std::vector<TLine> lines;
+  size_t pos = 0;
+  for (const int32_t mode : Modes) {
+    TLine line{u"", false};
+    int prev = 0;
+    for (;;) {
+      const int b = NextOf(In, pos);
+      if (b < 0) {
+        line.End = true;
+        break;
+      }
+      line.Text += static_cast<Char>(b);
+      const bool ends =
+          (mode == 0 && b == 10) || (mode == 1 && b == 13) || (mode == 2 && (b == 10 || b == 13)) ||
+          (mode == 3 && b == 13 && prev == 10) || (mode == 4 && b == 10 && prev == 13);
+      if (ends) {
+        for (int k = 0;
+             k < 2 && !line.Text.empty() && (line.Text.back() == 13 || line.Text.back() == 10);
+             ++k) {
+          line.Text.pop_back();
+        }
+        break;
+      }
+      prev = b;
+    }
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+TEST(ReadLnStreamRandomized, MatchesTheDocumentedSteps) {
+  std::mt19937 rng(7);
+  for (int i = 0; i < 5000; ++i) {
+    const std::string in = RandomBytes(rng, 16, "ab\r\n\r\n");
+    std::vector<int32_t> modes(rng() % 6 + 1);
+    for (int32_t& m : modes) m = static_cast<int32_t>(rng() % 7) - 1;  // -1 .. 5
+    TStringStream buffered(in);
+    TPlainStream plain(in);
+    std::vector<TLine> got;
+    for (const int32_t mode : modes) {
+      TLine a;
+      TLine b;
+      a.Text = ReadLnStream(buffered, a.End, mode);
+      b.Text = ReadLnStream(plain, b.End, mode);
+      ASSERT_EQ(a, b);
+      got.push_back(a);
+    }
+    ASSERT_EQ(got, LinesModel(in, modes)) << ::testing::PrintToString(in);
+    ASSERT_EQ(buffered.Position(), plain.Position());
+  }
+}
+
+TEST(ReadStreamUntilRandomized, MatchesTheDocumentedSteps) {
+  std::mt19937 rng(11);
+  for (int i = 0; i < 3000; ++i) {
+    const std::string in = RandomBytes(rng, 1200, "abcAB");
+    const String search = BytesToString(RandomBytes(rng, 6, "abABz"));
+    const String lowered = streams_detail::LowerAZ(search);
+    // The steps: 256-byte blocks until a short one or until the lower-cased text holds the match.
+    std::string collected;
+    size_t p = std::string::npos;
+    for (size_t at = 0;;) {
+      const size_t n = std::min<size_t>(256, in.size() - at);
+      collected.append(in, at, n);
+      at += n;
+      const String lower = streams_detail::LowerAZ(BytesToString(collected));
+      p = search.empty() ? String::npos : lower.find(lowered);
+      if (p != String::npos || n < 256) break;
+    }
+    TStringStream s(in);
+    int32_t err = 7;
+    const String got = ReadStreamUntil(s, search, err);
+    if (p == String::npos) {
+      ASSERT_EQ(err, -1);
+      ASSERT_EQ(got, BytesToString(in));
+      ASSERT_EQ(s.Position(), static_cast<int64_t>(in.size()));
+    } else {
+      ASSERT_EQ(err, 0);
+      ASSERT_EQ(got, BytesToString(collected.substr(0, p + search.size())));
+      ASSERT_EQ(s.Position(), static_cast<int64_t>(p + search.size()));
+    }
+  }
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "../platform/temp_dir.h"
 #include "test_streams.h"
 #include "xan/streams/primitives.h"
@@ -240,6 +242,182 @@ TEST(ReadStreamUntilTagList, ReturnsTheTextBeforeTheFirstListedTag) {
   TStringStream e(u"<br>");
   EXPECT_EQ(ReadStreamUntilTagList(e, {}, index), u"<br>");
   EXPECT_EQ(index, -1);
+}
+
+// ------------------------------------------------------------------------------------------------
+// Randomized: the tag reader and the attribute scanner against plain models of their documented
+// steps, on random input made mostly of the characters they react to.
+
+String LowerModel(String Text) {
+  for (Char& c : Text) {
+    if (c >= u'A' && c <= u'Z') c = static_cast<Char>(c + 32);
+  }
+  return Text;
+}
+
+String TrimModel(const String& Text) {
+  size_t a = 0;
+  size_t b = Text.size();
+  while (a < b && Text[a] == u' ') ++a;
+  while (b > a && Text[b - 1] == u' ') --b;
+  return Text.substr(a, b - a);
+}
+
+struct TTagModel {
+  TTagResult Result;
+  size_t Consumed;
+};
+
+// One ReadNextTagInStream (KeepLastPiece) or ReadNextTagInTextFile call on In from Pos on. A tag
+// cut off by the end counts as no tag, as documented.
+TTagModel NextTagModel(const String& In, size_t Pos, const TTagList& List, bool KeepLastPiece) {
+  auto next = [&](Char& c) {
+    if (Pos >= In.size()) return false;
+    c = In[Pos++];
+    return true;
+  };
+  auto index = [&](const String& name) {
+    for (size_t i = 0; i < List.size(); ++i) {
+      if (LowerModel(name) == List[i]) return static_cast<int32_t>(i);
+    }
+    return static_cast<int32_t>(List.size()) - 1;
+  };
+  String text;
+  Char c = 0;
+  bool complete = false;
+  do {
+    while (next(c) && c != u'<') {
+    }
+    text.clear();
+    complete = false;
+    while (!complete && next(c)) {
+      text += c;
+      complete = c == u'>';
+    }
+  } while (!text.empty() && text[0] == u'!');
+  if (!complete) return {{index(u""), u"", u""}, Pos};
+  String name;
+  String attributes;
+  const size_t blank = text.find(u' ');
+  const bool emptyElement = text.find(u"/>") != String::npos;
+  const size_t cut = emptyElement ? 2 : 1;
+  if (blank == String::npos) {
+    name = text.substr(0, text.size() - cut);
+  } else {
+    name = text.substr(0, blank);
+    attributes = TrimModel(text.substr(blank + 1, text.size() - cut - blank - 1));
+  }
+  name = LowerModel(name);
+  String content;
+  if (!emptyElement && !name.empty() && name[0] != u'/') {
+    const String endTag = u"</" + name + u">";
+    String piece;
+    bool closed = false;
+    while (!closed && next(c)) {
+      piece += c;
+      if (c != u'>') continue;
+      content += piece;
+      piece.clear();
+      const size_t at = LowerModel(content).find(endTag);
+      if (at != String::npos) {
+        content.resize(at);
+        closed = true;
+      }
+    }
+    if (!closed && KeepLastPiece) content += piece;
+  }
+  return {{index(name), attributes, content}, Pos};
+}
+
+const TTagList kRandomTagLists[] = {
+    {u"a", u"b", u"/a", u""}, {u"ab", u"a b", u"b"}, {u"/b", u"a"}, {u"x"}, {}};
+
+TEST(ReadNextTagInStreamRandomized, MatchesTheDocumentedSteps) {
+  std::mt19937 rng(3);
+  for (int i = 0; i < 20000; ++i) {
+    const std::string bytes = testing::RandomBytes(rng, 30, "<<>>>!/ abAB=\"x\t");
+    const String in = BytesToString(bytes);
+    const TTagList& list = kRandomTagLists[rng() % 5];
+    TStringStream s(bytes);
+    size_t pos = 0;
+    for (int call = 0; call < 4; ++call) {
+      const TTagModel model = NextTagModel(in, pos, list, true);
+      ASSERT_EQ(NextTag(s, list), model.Result) << ::testing::PrintToString(bytes) << " " << call;
+      ASSERT_EQ(s.Position(), static_cast<int64_t>(model.Consumed));
+      pos = model.Consumed;
+    }
+  }
+}
+
+TEST_F(TagsInTextFile, RandomInputMatchesTheDocumentedSteps) {
+  std::mt19937 rng(5);
+  for (int i = 0; i < 150; ++i) {
+    const std::string bytes = testing::RandomBytes(rng, 40, "<<>>>!/ abAB\r\n");
+    const String in = BytesToString(bytes);
+    const TTagList& list = kRandomTagLists[rng() % 5];
+    WriteBytes("r.xml", bytes);
+    TTextFile f(Path("r.xml"), tfmRead);
+    size_t pos = 0;
+    for (int call = 0; call < 4; ++call) {
+      const TTagModel model = NextTagModel(in, pos, list, false);
+      ASSERT_EQ(Next(f, list), model.Result) << ::testing::PrintToString(bytes) << " " << call;
+      pos = model.Consumed;
+      Char c = 0;
+      const bool more = f.PeekChar(c);
+      ASSERT_EQ(more, pos < in.size());
+      if (more) ASSERT_EQ(c, in[pos]);
+    }
+  }
+}
+
+// ScanForXMLAttrib by its item machine, written out state by state.
+String AttribModel(const String& In, const String& Wanted) {
+  size_t pos = 0;
+  while (pos < In.size()) {
+    String name;
+    String value;
+    char state = 'N';  // Name, Equals, Quoted, Plain
+    bool ended = false;
+    while (!ended && pos < In.size()) {
+      const Char c = In[pos++];
+      const int cls = c == u' ' ? 0 : c == u'"' ? 1 : c == u'=' ? 2 : 3;
+      switch (state) {
+        case 'N':
+          if (cls == 1) return u"";
+          if (cls == 2) state = 'E';
+          if (cls == 0 || cls == 3) name += c;
+          break;
+        case 'E':
+          if (cls == 2) return u"";
+          if (cls == 1) state = 'Q';
+          if (cls == 3) value += c, state = 'P';
+          break;
+        case 'Q':
+          if (cls == 1) ended = true;
+          if (cls != 1) value += c;
+          break;
+        default:
+          if (cls == 2) return u"";
+          if (cls <= 1) ended = true;
+          if (cls == 3) value += c;
+          break;
+      }
+    }
+    if (LowerModel(TrimModel(name)) == LowerModel(Wanted)) return value;
+  }
+  return u"";
+}
+
+TEST(ScanForXMLAttribRandomized, MatchesTheItemMachine) {
+  std::mt19937 rng(9);
+  const String names[] = {u"a", u"B", u"a b", u"", u"ab", u"\u0141"};
+  for (int i = 0; i < 30000; ++i) {
+    String in = BytesToString(testing::RandomBytes(rng, 20, "aabbAB  ==\"\"'x"));
+    if (rng() % 8 == 0) in += u'\u0141';
+    const String& wanted = names[rng() % 6];
+    ASSERT_EQ(ScanForXMLAttrib(in, wanted), AttribModel(in, wanted))
+        << ToUtf8(in) << " / " << ToUtf8(wanted);
+  }
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 // Streams for the tests of the streams unit: one without a read buffer (so that byte readers take
-// their one-call-per-byte path) that records the sizes of the writes it gets, one that fails.
+// their one-call-per-byte path) that records the sizes of the writes it gets, one that fails; and
+// random input for the randomized tests.
 #pragma once
 
 #include <algorithm>
 #include <cstring>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,5 +66,12 @@ class TFailingStream : public TStream {
   int64_t FGood;
   int64_t FPos = 0;
 };
+
+// Up to MaxLen bytes drawn from Alphabet, so that the bytes a scanner reacts to come often.
+inline std::string RandomBytes(std::mt19937& Rng, size_t MaxLen, std::string_view Alphabet) {
+  std::string s(Rng() % (MaxLen + 1), '\0');
+  for (char& c : s) c = Alphabet[Rng() % Alphabet.size()];
+  return s;
+}
 
 }  // namespace xan::testing

@@ -4,9 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <limits>
+#include <random>
 #include <vector>
+
+#include "comma_locale.h"
 
 namespace xan {
 namespace {
@@ -247,6 +251,80 @@ TEST(ConvertVariant, ThreeLevelsShowLayers) {
   const Variant shifted = ArrayOf(0, {ArrayOf(0, {ArrayOf(-1, {Variant(1), Variant(2)})})});
   EXPECT_EQ(ConvertVariant(shifted),
             u"Array[0,0][0,0][-1,0]:\r\nlayer -1:\r\n1\r\nlayer 0:\r\n2\r\n");
+}
+
+// A random value: a scalar, or an array of random bounds (often empty, ragged or negative)
+// holding random values, nested up to `depth` more levels.
+Variant RandomVariant(std::mt19937& rng, int depth) {
+  switch (rng() % 6) {
+    case 0:
+      return Variant(static_cast<int32_t>(rng() % 2000) - 1000);
+    case 1:
+      return Variant(u"s");
+    case 2:
+      return Variant::Null();
+    default:
+      if (depth == 0) return Variant(0.5);
+      std::vector<Variant> items(rng() % 15);
+      for (Variant& v : items) v = RandomVariant(rng, depth - 1);
+      return Variant::Array(static_cast<int32_t>(rng() % 7) - 3, std::move(items));
+  }
+}
+
+// On random nested arrays the text keeps its shape: the head names one bound pair per level
+// read from the first elements, and the line breaks are those of the shown indexes.
+TEST(ConvertVariant, RandomNestedArraysKeepTheirShape) {
+  std::mt19937 rng(3);
+  const auto bounds = [](const Variant& a) {
+    return u"[" + ConvertVariant(Variant(a.LowBound())) + u"," +
+           ConvertVariant(Variant(a.HighBound())) + u"]";
+  };
+  for (int n = 0; n < 3000; ++n) {
+    const Variant v = RandomVariant(rng, 4);
+    const String text = ConvertVariant(v);
+    if (!v.IsArray()) continue;
+    if (v.HighBound() < 0 || v.Elements().empty()) {
+      EXPECT_EQ(text, u"undefined array");
+      continue;
+    }
+    String head = u"Array" + bounds(v);
+    size_t breaks = 1;
+    const Variant& second = v.Elements().front();
+    if (second.IsArray()) {
+      head += bounds(second);
+      const auto count2 = static_cast<size_t>(second.Elements().size());
+      const size_t shown2 = std::min<size_t>(count2, 10);
+      if (!second.Elements().empty() && second.Elements().front().IsArray()) {
+        const Variant& third = second.Elements().front();
+        head += bounds(third);
+        const size_t shown3 = std::min<size_t>(third.Elements().size(), 3);
+        breaks += shown3 * (1 + shown2 + (count2 > 10 ? 1 : 0));
+      } else {
+        breaks += shown2;
+      }
+    }
+    ASSERT_EQ(text.substr(0, head.size() + 3), head + u":\r\n") << ToUtf8(text);
+    size_t found = 0;
+    for (size_t at = text.find(u"\r\n"); at != String::npos; at = text.find(u"\r\n", at + 2)) {
+      ++found;
+    }
+    ASSERT_EQ(found, breaks) << ToUtf8(text);
+  }
+}
+
+TEST(ConvertVariant, NumbersIgnoreTheProcessLocale) {
+  const TCommaLocale comma;
+  if (!comma.Active()) GTEST_SKIP() << "no locale with a decimal comma is installed";
+  EXPECT_EQ(ConvertVariant(Variant(1234.56)), u" 1.235E+03");
+  EXPECT_EQ(ConvertVariant(Variant(1.5f)), u" 1.500E+00");
+  EXPECT_EQ(ConvertVariant(Variant(1234567)), u"1234567");
+  EXPECT_EQ(ConvertVariant(Variant::Array(0, {Variant(0.25), Variant(-7)})),
+            u"Array[0,1]:\r\n 2.500E-01,-7");
+  EXPECT_EQ(CreateParList({0.5, 123.456, 1234567.0}, false, 0, 4, true),
+            u"[0.500,123.5,1.235E+06]");
+  EXPECT_EQ(CreateParList({1000000, -2}, false, 0, false), u"1000000,-2");
+  EXPECT_EQ(Variant(2.5).AsString(), u"2.5");
+  EXPECT_EQ(Variant(u"2.5").AsDouble(), 2.5);
 }
 
 // ------------------------------------------------------------------------------------------------

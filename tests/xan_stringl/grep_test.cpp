@@ -9,10 +9,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "random_text.h"
 #include "xan/platform/exceptions.h"
 
 namespace xan {
@@ -553,6 +555,41 @@ TEST(GrepMatch, LongTextsNeitherOverflowNorReadPastTheEnd) {
   EXPECT_FOUND(Find(u"c(ab)*", StringView(buffer).substr(0, 4)), 3, 3);
 }
 
+TEST(GrepMatch, HostilePatternsAndTextsStayInBounds) {
+  // Any mix of syntax, escapes, wide and control characters, long enough to reach the limits of
+  // the compiled form, searched from any start: results stay inside the text.
+  std::mt19937 rng(4711);
+  using namespace std::string_view_literals;
+  const StringView alphabet = u"ab.*+?()[]^$-\\#4F\u0000\u00ff\u0100\u20ac\uffff"sv;
+  const int32_t starts[] = {std::numeric_limits<int32_t>::min(), -1, 0, 1, 2, 5,
+                            std::numeric_limits<int32_t>::max()};
+  for (int round = 0; round < 3000; ++round) {
+    TGrep grep;
+    grep.SetStopOnError(false);
+    grep.SetIgnoreCase(round % 3 == 0);
+    grep.SetRegExp(RandomText(rng, rng() % (round % 50 == 0 ? 400 : 24), alphabet));
+    ASSERT_GE(grep.LastError(), 0);
+    ASSERT_LE(grep.LastError(), 12);
+    ASSERT_LE(grep.NrOfRegExpTokens(), 64);
+    for (int32_t k = 1; k <= grep.NrOfRegExpTokens(); ++k) {
+      const TGrepToken t = grep.GetRegExpToken(k);
+      ASSERT_GE(t.NumChars, -1);
+      ASSERT_LE(t.NumChars, 255);
+    }
+    const String text = RandomText(rng, rng() % 20, alphabet);
+    const auto len = static_cast<int32_t>(text.size());
+    grep.SetSearchStartPos(starts[rng() % std::size(starts)]);
+    int32_t pos = -1;
+    if (grep.MatchString(text, pos)) {
+      ASSERT_EQ(pos, grep.MatchStartPos());
+      ASSERT_GE(pos, 1);
+      ASSERT_LE(pos, len + 1);
+      ASSERT_GE(grep.MatchEndPos(), pos - 1);
+      ASSERT_LE(grep.MatchEndPos(), std::max(len, 1));  // "^" ends at 1 in an empty text
+    }
+  }
+}
+
 // ================================================================================================
 // A literal reading of the matching rules: every candidate listed, every start tried, nothing
 // skipped. The matcher must agree with it in every result and every recorded position.
@@ -761,6 +798,11 @@ TEST_F(GrepPrint, OneLinePerTokenThenTheError) {
             " taNormal: a\r\n    taEol: \r\nno character allowed after end of line\r\n");
   EXPECT_EQ(Listing(u""), "no errors\r\n");
   EXPECT_EQ(Listing(u"()"), " taNormal: \r\nno errors\r\n");
+  // The limits of the compiled form have no text in the listing: its last line stays empty.
+  const std::string over = Listing(String(65, u'.'));
+  EXPECT_EQ(over.size(), 64u * 13u + 2u);
+  EXPECT_EQ(over.substr(over.size() - 15), "taAnyByte: \r\n\r\n");
+  EXPECT_EQ(Listing(u"[\u0100]"), "    taSet: \r\n\r\n");
 }
 
 TEST_F(GrepPrint, WritesTheAnsiCodePage) {

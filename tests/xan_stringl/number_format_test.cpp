@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,9 @@
 #include <limits>
 #include <random>
 #include <string>
+
+#include "comma_locale.h"
+#include "random_text.h"
 
 namespace xan {
 namespace {
@@ -88,6 +92,20 @@ TEST(Strff, NonFiniteValuesAndHugeArguments) {
   EXPECT_EQ(strff(1.5, 100000, -1).size(), static_cast<size_t>(MaxFormatField));
   const String widest = strff(std::numeric_limits<long double>::max(), 0, 5000);
   EXPECT_EQ(widest.size(), 4933U + 1 + MaxFormatField);
+}
+
+// Every formatter keeps within the widest field, whichever branch formats the value.
+TEST(Formatters, HugeWidthsStayWithinTheWidestField) {
+  const auto widest = static_cast<size_t>(MaxFormatField);
+  constexpr int32_t kHuge = std::numeric_limits<int32_t>::max();
+  EXPECT_EQ(FormatData(1.5, kHuge, 2).size(), widest);    // fixed form
+  EXPECT_EQ(FormatData(1e300, kHuge, 2).size(), widest);  // exponent form
+  EXPECT_EQ(FormatData(std::nan(""), kHuge, 2).size(), widest);
+  EXPECT_EQ(SigDigStr(0, kHuge, 3).size(), widest);
+  EXPECT_EQ(SigDigStr(5678.9, kHuge, 3).size(), widest);
+  EXPECT_EQ(SigDigStr(1e20, kHuge, 3).size(), widest);
+  EXPECT_EQ(SigDigStr(HUGE_VAL, kHuge, 3).size(), widest);
+  EXPECT_EQ(strff(kNaN, kHuge, 2).size(), widest);
 }
 
 // Every fixed and long exponent form against the C library's printf, over values of every size.
@@ -207,6 +225,102 @@ TEST(SigDigStr, ChoosesTheExponentFormWhenTheDigitsDoNotFit) {
   EXPECT_EQ(SigDigStr(5, 10, 100000).size(), static_cast<size_t>(MaxFormatField));
 }
 
+// Triples worked out by hand from the branch rules: powers of ten, carries that add a digit,
+// ties, and each boundary of the exponent form.
+TEST(SigDigStr, BranchesWorkedByHand) {
+  const struct {
+    double x;
+    int32_t width, sigdigits;
+    StringView text;
+  } cases[] = {
+      {1000, 10, 4, u"      1000"},    // e = 4 = sigdigits: no decimals
+      {1000, 10, 3, u"      1000"},    // e > sigdigits, fits
+      {1000, 3, 3, u" 1.00E+03"},      // e > width - 1
+      {1e9, 8, 3, u" 1.00E+09"},       // exponent form in sigdigits + 6
+      {100, 10, 3, u"       100"},     //
+      {10, 6, 3, u"  10.0"},           //
+      {1, 6, 3, u"  1.00"},            //
+      {0.1, 6, 3, u" 0.100"},          // the double lies above 0.1: e = 0
+      {0.01, 6, 3, u" 1.00E-02"},      // e = -1 < 3 - 6 + 3
+      {0.01, 7, 3, u" 0.0100"},        // e = -1 = 3 - 7 + 3
+      {1e-5, 12, 3, u"   0.0000100"},  //
+      {1e22, 25, 3, u"  10000000000000000000000"},
+      {99.96, 6, 3, u" 100.0"},              // rounding adds a digit
+      {999.6, 5, 3, u" 1000"},               //
+      {0.09996, 7, 3, u" 0.1000"},           //
+      {9.9996e8, 10, 3, u" 999960000"},      //
+      {9.99999999e9, 10, 3, u" 1.000E+10"},  // e = 10 > width - 1
+      {9.5, 4, 1, u"  10"},                  // a tie goes to the even neighbour
+      {10.5, 4, 2, u"  10"},                 //
+      {0.95, 5, 1, u"  0.9"},                // the double lies below 0.95
+      {-5678.9, 10, 3, u"     -5679"},       //
+      {-0.05, 5, 1, u"-0.05"},               //
+      {-0.05, 4, 1, u"-5.0E-02"},            // two significant digits at least
+      {5, 6, 0, u"     5"},                  //
+      {0.5, 6, 0, u"     0"},                //
+      {1e10, 0, 3, u" 1.00E+10"},            //
+      {1e100, 10, 3, u"**********"},         // three exponent digits
+      {1e-100, 10, 3, u"**********"},        //
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(SigDigStr(c.x, c.width, c.sigdigits), c.text)
+        << c.x << " " << c.width << " " << c.sigdigits;
+  }
+}
+
+// The short exponent form in w characters as the C library prints it: w - 6 significant
+// digits, at least two, and asterisks for an exponent of three digits.
+std::string ShortExponentForm(double x, int64_t w) {
+  w = std::clamp<int64_t>(w, 8, MaxFormatField);
+  char ref[2048];
+  std::snprintf(ref, sizeof ref, "%.*e", static_cast<int>(w - 7), std::fabs(x));
+  const char* e = std::strchr(ref, 'e');
+  const int exponent = std::atoi(e + 1);
+  if (std::abs(exponent) >= 100) return std::string(static_cast<size_t>(w), '*');
+  char tail[8];
+  std::snprintf(tail, sizeof tail, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
+  return (x < 0 ? "-" : " ") + std::string(ref, static_cast<size_t>(e - ref)) + tail;
+}
+
+// The fixed form as the C library prints it, right-aligned in `width` characters.
+std::string FixedForm(double x, int64_t decimals, int64_t width) {
+  char ref[2048];
+  std::snprintf(ref, sizeof ref, "%.*f", static_cast<int>(std::clamp<int64_t>(decimals, 0, 1024)),
+                x);
+  const std::string t = ref;
+  return width > static_cast<int64_t>(t.size())
+             ? std::string(static_cast<size_t>(width) - t.size(), ' ') + t
+             : t;
+}
+
+// SigDigStr's branches with the place of the first significant digit read from the exact
+// decimal expansion, over values of every size, widths and digit counts.
+TEST(SigDigStr, AgreesWithTheBranchRulesOverManyTriples) {
+  std::mt19937_64 rng(11);
+  std::uniform_real_distribution<double> mant(1, 10);
+  std::uniform_int_distribution<int> exp10(-14, 24), wid(-3, 22), sig(-2, 17), pick(0, 5);
+  const double tails[] = {9.9996, 9.99996, 9.5, 1, 9.999999999999};
+  for (int i = 0; i < 30000; ++i) {
+    const int k = exp10(rng), which = pick(rng);
+    const double m = which < 5 ? tails[which] : mant(rng);
+    const auto x = static_cast<double>(m * std::pow(10.0L, k)) * (rng() % 2 ? -1 : 1);
+    const int w = wid(rng), sd = sig(rng);
+    char exact[64];
+    std::snprintf(exact, sizeof exact, "%.40e", std::fabs(x));
+    const int e = std::atoi(std::strchr(exact, 'e') + 1) + 1;
+    std::string expected;
+    if (e > sd) {
+      expected = e > w - 1 ? ShortExponentForm(x, std::max(w, sd + 6)) : FixedForm(x, 0, w);
+    } else {
+      expected =
+          e < sd - w + 3 ? ShortExponentForm(x, std::max(w, sd + 6)) : FixedForm(x, sd - e, w);
+    }
+    ASSERT_EQ(ToUtf8(SigDigStr(x, w, sd)), expected) << x << " " << w << " " << sd;
+    const int ew = std::abs(w);
+    ASSERT_EQ(ToUtf8(strff(x, ew, -2)), ShortExponentForm(x, ew)) << x << " " << ew;
+  }
+}
+
 TEST(AutoFormatData, Table) {
   EXPECT_EQ(AutoFormatData(123.456, 4), u"123.5");
   EXPECT_EQ(AutoFormatData(0.5, 4), u"0.500");
@@ -284,6 +398,72 @@ TEST(ScanHexNumber, ReadsDigitsPrefixAndBlanks) {
     int32_t pos = c.pos;
     EXPECT_EQ(ScanHexNumber(c.text, pos), c.value) << ToUtf8(c.text) << " from " << c.pos;
     EXPECT_EQ(pos, c.endPos) << ToUtf8(c.text) << " from " << c.pos;
+  }
+}
+
+// A locale that writes "1,5" changes none of the texts: the point stays "." and digits are
+// never grouped, for doubles and for extended values that the C library would print.
+TEST(NumberFormat, IgnoresTheProcessLocale) {
+  const TCommaLocale comma;
+  if (!comma.Active()) GTEST_SKIP() << "no locale with a decimal comma is installed";
+  EXPECT_EQ(strff(1234567.25, 12, 2), u"  1234567.25");
+  EXPECT_EQ(strff(0.1L, 0, 5), u"0.10000");  // not a double: the extended path
+  EXPECT_EQ(strff(0.1L, 12, -2), u" 1.00000E-01");
+  EXPECT_EQ(strff(-12.5, -9, 2), u"-00012.50");
+  EXPECT_EQ(strffForcePlus(12.5, 8, 2), u"  +12.50");
+  EXPECT_EQ(FormatData(123.456, 8, 2), u"  123.46");
+  EXPECT_EQ(FormatData(1.0E9, 10, 0), u" 1.000000000E+09");
+  EXPECT_EQ(SigDigStr(0.056789, 10, 3), u"    0.0568");
+  EXPECT_EQ(AutoFormatData(123456.7, 8), u"123456.70");
+  EXPECT_EQ(AutoFormatData(123.456, 4, true), u"123,5");
+  EXPECT_EQ(TimeString(18423.25, 0), u"05:07:03.25");
+  int32_t pos = 1;
+  EXPECT_EQ(ScanHexNumber(u"$1F", pos), 31);
+}
+
+// Random texts and start positions, the hostile ones included: the scan stays within the text,
+// consumes blanks, then only digits (and a "$" in position 1), stops before the first other
+// character, and returns the digits' value modulo 2^32.
+TEST(ScanHexNumber, RandomTextsAndPositions) {
+  std::mt19937 rng(5);
+  // Characters above 255 whose low byte is a digit or "$" must not count as one.
+  const StringView alphabet = u" $019aAfFgGz\u0130\u0141\u0166\u0124\uff21";
+  const auto hexValue = [](Char c) -> int {
+    if (c >= u'0' && c <= u'9') return c - u'0';
+    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+    return -1;
+  };
+  for (int i = 0; i < 20000; ++i) {
+    const String text = RandomText(rng, rng() % 12, alphabet);
+    const auto len = static_cast<int32_t>(text.size());
+    const int32_t start = static_cast<int32_t>(rng() % (text.size() + 4)) - 1;
+    int32_t pos = start;
+    const uint32_t value = static_cast<uint32_t>(ScanHexNumber(text, pos));
+    const int32_t from = std::max(start, 1);
+    if (from > len) {
+      ASSERT_EQ(value, 0U);
+      ASSERT_EQ(pos, from);
+      continue;
+    }
+    ASSERT_GE(pos, from);
+    ASSERT_LE(pos, len + 1);
+    int32_t p = from;
+    while (p < len && text[p - 1] == u' ') ++p;
+    uint32_t expected = 0;
+    for (; p < pos; ++p) {
+      const Char c = text[p - 1];
+      if (c == u'$' && p == 1) continue;
+      ASSERT_GE(hexValue(c), 0) << ToUtf8(text) << " from " << start;
+      expected = expected * 16 + static_cast<uint32_t>(hexValue(c));
+    }
+    ASSERT_EQ(value, expected) << ToUtf8(text) << " from " << start;
+    if (pos <= len) {
+      const Char stop = text[pos - 1];
+      ASSERT_TRUE(hexValue(stop) < 0 && !(stop == u'$' && pos == 1) &&
+                  !(stop == u' ' && pos < len && pos == from))
+          << ToUtf8(text) << " from " << start;
+    }
   }
 }
 

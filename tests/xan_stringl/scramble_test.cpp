@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <set>
 
@@ -38,6 +39,27 @@ TEST(Scramble, StartsWithThePermutationOfSeed9046) {
   InitScramble(9046);
   EXPECT_EQ(Scramble(AllBytes()), g_firstScramble);
   EXPECT_EQ(RandSeed(), detail::kStartupState.RandomState);
+}
+
+// The start-up tables worked out from the generator's recurrence alone: for i = 1..255 draw
+// a = (state * 255 >> 32) + 1 after each step state := state * 134775813 + 1, until a is free.
+TEST(Scramble, StartUpTablesFollowTheDrawsOfSeed9046) {
+  uint32_t state = 9046;
+  std::array<int, 256> s{}, u{};
+  for (int i = 1; i <= 255; ++i) {
+    int a = 0;
+    do {
+      state = state * 134775813U + 1U;
+      a = static_cast<int>((uint64_t{state} * 255) >> 32) + 1;
+    } while (u[a] != 0);
+    s[i] = a;
+    u[a] = i;
+  }
+  for (int c = 0; c < 256; ++c) {
+    ASSERT_EQ(g_firstScramble[c], s[c]) << c;
+    ASSERT_EQ(detail::kStartupState.Scramble.U[c], u[c]) << c;
+  }
+  EXPECT_EQ(g_startupSeed, state);  // the shared generator stands after the last draw
 }
 
 TEST(Scramble, IsAPermutationKeepingZero) {

@@ -248,8 +248,10 @@ class XAN_EXPORT TFileStream : public TStream {
   // Reads up to Count bytes; raises EInOutError when the host fails (for instance on a stream
   // opened with fmOpenWrite).
   int64_t Read(void* Buffer, int64_t Count) override;
-  // Buffers the bytes, or writes them through when they are many; returns Count. Raises
-  // EInOutError when the host fails to write (pending output is then dropped).
+  // Buffers the bytes, or writes them through when they are many; returns Count. Returns 0 (so
+  // WriteBuffer raises EWriteError at once) on a stream opened with fmOpenRead and when the
+  // bytes would end beyond the largest position. Raises EInOutError when the host fails to
+  // write (pending output is then dropped).
   int64_t Write(const void* Buffer, int64_t Count) override;
   int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
   // The file's size, pending output included.
@@ -270,6 +272,7 @@ class XAN_EXPORT TFileStream : public TStream {
 
   String FFileName;
   intptr_t FHandle = -1;
+  bool FWritable = false;
   std::unique_ptr<uint8_t[]> FBuf;
   int64_t FBufStart = 0;  // file offset of FBuf[0]
   int64_t FInLen = 0;     // bytes of input in FBuf (0 when it holds none)

@@ -195,8 +195,8 @@ class XAN_EXPORT TGrep : public TComponent {
 
   // Writes the compiled pattern to the text file FName (created or overwritten), in the ANSI
   // code page with CR LF line ends: one line per token, a label of eleven characters and its
-  // operand, then a line with the text of LastError. Characters the code page cannot hold are
-  // written as "?".
+  // operand, then a line with the text of LastError (an empty line for the limit codes 10 to 12).
+  // Characters the code page cannot hold are written as "?".
   //   "ab*[0-2]$" =>  " taNormal: a"
   //                   "  taMult0: (string) b"
   //                   "    taSet: 012"
