@@ -364,14 +364,6 @@ TEST(Base64Decoder, MixedTextMatchesTheReferenceInAnyPieces) {
   }
 }
 
-TEST(Base64Decoder, EveryByteValueRoundTrips) {
-  Bytes all(256);
-  for (int i = 0; i < 256; ++i) all[i] = static_cast<uint8_t>(i);
-  for (bool lines : {false, true}) {
-    EXPECT_EQ(DecodeBase64(Encode(TBase64Encoder(lines), all)).Bytes, S(all));
-  }
-}
-
 // ================================================================================================
 // ASCII85
 
@@ -636,22 +628,6 @@ TEST(EncodingFastPaths, LineEndsAndZeroGroupsInTheDecodingKernels) {
   EXPECT_EQ(Base64DecodeGroupsPortable(b, b64.size(), p4), b64.size());
   EXPECT_EQ(S(Bytes(o3.data(), p3)), S(RandomBytes(3000, 9)));
   EXPECT_EQ(S(Bytes(o4.data(), p4)), S(RandomBytes(3000, 9)));
-}
-
-TEST(EncodingFastPaths, ForcedPortableGivesTheSameText) {
-  const Bytes data = RandomBytes(100000, 5);
-  const std::string lines = Encode(TBase64Encoder(true), data);
-  const std::string run = Encode(TBase64Encoder(false), data);
-  const std::string decoded = DecodeBase64(lines).Bytes;
-  const std::string a85 = Encode(TAscii85Encoder(true), data);
-  const std::string a85Decoded = DecodeAscii85(a85).Bytes;
-  TPortableChecksumsScope portable;
-  EXPECT_EQ(Encode(TBase64Encoder(true), data), lines);
-  EXPECT_EQ(Encode(TBase64Encoder(false), data), run);
-  EXPECT_EQ(DecodeBase64(lines).Bytes, decoded);
-  EXPECT_EQ(decoded, S(data));
-  EXPECT_EQ(DecodeAscii85(a85).Bytes, a85Decoded);
-  EXPECT_EQ(a85Decoded, S(data));
 }
 
 }  // namespace

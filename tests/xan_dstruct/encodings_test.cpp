@@ -165,20 +165,6 @@ TEST(EncodingStreams, StreamErrorsPassToTheCaller) {
   EXPECT_THROW(EncodeBase64(data, sink, false), EWriteError);
 }
 
-TEST(EncodingStreams, RoundTripEveryLength) {
-  for (size_t n = 0; n <= 300; ++n) {
-    const std::string data = RandomBytes(n, static_cast<uint32_t>(n), n % 2 == 1);
-    for (bool lines : {false, true}) {
-      const TDecoded b = Decode(DecodeBase64, Encode(EncodeBase64, data, lines));
-      ASSERT_EQ(b.Bytes, data) << n;
-      ASSERT_EQ(b.Status, 0);
-      const TDecoded a = Decode(DecodeASCII85, Encode(EncodeASCII85, data, lines));
-      ASSERT_EQ(a.Bytes, data) << n;
-      ASSERT_EQ(a.Status, 0);
-    }
-  }
-}
-
 TEST(EncodingStreams, OneStreamAsInputAndOutputIsSafe) {
   // No useful text, but the functions finish and stay within the stream's memory.
   TStringStream s(RandomBytes(200000, 2));
