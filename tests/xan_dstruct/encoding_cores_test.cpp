@@ -83,9 +83,11 @@ struct TDecoded {
   int Status = 0;
 };
 
-TDecoded DecodeBase64(std::string_view text, const std::vector<size_t>& cuts = {}) {
-  TBase64Decoder dec;
-  Bytes out(TBase64Decoder::MaxOutput(text.size()));
+// Decodes the text in the pieces the cuts make until the decoder stops, then finishes.
+template <typename Decoder, typename StoppedFn>
+TDecoded DecodeInPieces(Decoder& dec, StoppedFn stopped, std::string_view text,
+                        const std::vector<size_t>& cuts) {
+  Bytes out(Decoder::MaxOutput(text.size()));
   uint8_t* o = out.data();
   TDecoded r;
   std::vector<size_t> all = cuts;
@@ -95,30 +97,25 @@ TDecoded DecodeBase64(std::string_view text, const std::vector<size_t>& cuts = {
     o = dec.Decode(reinterpret_cast<const uint8_t*>(text.data()) + r.Consumed, cut - r.Consumed,
                    consumed, o);
     r.Consumed += consumed;
-    if (dec.Failed()) break;
+    if (stopped()) break;
   }
   o = dec.Finish(o);
   r.Bytes.assign(out.data(), o);
+  return r;
+}
+
+TDecoded DecodeBase64(std::string_view text, const std::vector<size_t>& cuts = {}) {
+  TBase64Decoder dec;
+  TDecoded r = DecodeInPieces(
+      dec, [&] { return dec.Failed(); }, text, cuts);
   r.Status = dec.Failed() ? -1 : 0;
   return r;
 }
 
 TDecoded DecodeAscii85(std::string_view text, const std::vector<size_t>& cuts = {}) {
   TAscii85Decoder dec;
-  Bytes out(TAscii85Decoder::MaxOutput(text.size()));
-  uint8_t* o = out.data();
-  TDecoded r;
-  std::vector<size_t> all = cuts;
-  all.push_back(text.size());
-  for (size_t cut : all) {
-    size_t consumed = 0;
-    o = dec.Decode(reinterpret_cast<const uint8_t*>(text.data()) + r.Consumed, cut - r.Consumed,
-                   consumed, o);
-    r.Consumed += consumed;
-    if (dec.Done()) break;
-  }
-  if (!dec.Done()) o = dec.Finish(o);
-  r.Bytes.assign(out.data(), o);
+  TDecoded r = DecodeInPieces(
+      dec, [&] { return dec.Done(); }, text, cuts);
   r.Status = dec.Status();
   return r;
 }
