@@ -29,5 +29,6 @@ int main() {
   tour::StringTable();
   tour::Html();
   tour::FeatureMatrix();
+  tour::Checksums();
   return 0;
 }

@@ -24,5 +24,6 @@ void Streams();
 void StringTable();
 void Html();
 void FeatureMatrix();
+void Checksums();
 
 }  // namespace tour

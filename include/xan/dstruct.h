@@ -4,7 +4,9 @@
 
 #include "xan/dstruct/assocarray.h"
 #include "xan/dstruct/bitfield.h"
+#include "xan/dstruct/checksums.h"
 #include "xan/dstruct/combinatorics.h"
+#include "xan/dstruct/encodings.h"
 #include "xan/dstruct/featurematrix.h"
 #include "xan/dstruct/fifo.h"
 #include "xan/dstruct/rlencoder.h"
