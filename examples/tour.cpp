@@ -19,16 +19,16 @@ void Heading(std::string_view title) {
 int main() {
   tour::Foundation();
   tour::Numbers();
-  tour::Cpuid();
-  tour::Colours();
   tour::Strings();
-  tour::DataStructures();
-  tour::Grep();
   tour::Conversions();
+  tour::Grep();
   tour::Streams();
   tour::StringTable();
-  tour::Html();
   tour::FeatureMatrix();
+  tour::DataStructures();
   tour::Checksums();
+  tour::Colours();
+  tour::Html();
+  tour::Cpuid();
   return 0;
 }

@@ -14,16 +14,16 @@ void Heading(std::string_view title);
 
 void Foundation();
 void Numbers();
-void Cpuid();
-void Colours();
 void Strings();
-void DataStructures();
-void Grep();
 void Conversions();
+void Grep();
 void Streams();
 void StringTable();
-void Html();
 void FeatureMatrix();
+void DataStructures();
 void Checksums();
+void Colours();
+void Html();
+void Cpuid();
 
 }  // namespace tour
