@@ -677,51 +677,6 @@ TEST(StringArraySort, KeysCompareByUtf16CodeUnitsNotBytes) {
   EXPECT_EQ(Column(t, 0), (std::vector<String>{u"a", u"Z", u"\u00c9", u"\u00ff", u"\u20ac"}));
 }
 
-TEST(StringArraySort, RankedKeysTakeTheSameDecisionsAsKeysMadePerComparison) {
-  // Keys from a small alphabet give many equal keys, long common prefixes and both cases; the
-  // hook that changes nothing makes the table build every key at its comparison.
-  TStringArray plain;
-  ASSERT_TRUE(plain.Resize(2, 500));
-  uint32_t seed = 12345;
-  const auto next = [&seed] { return (seed = seed * 1103515245 + 12345) >> 16; };
-  for (int32_t r = 1; r <= 500; ++r) {
-    String key = u"prefix--";
-    for (uint32_t k = next() % 3; k > 0; --k) key += static_cast<Char>(u"aAbB\u00e9"[next() % 5]);
-    plain.SetString(1, r, key);
-    plain.SetString(2, r, String(1, static_cast<Char>(u'0' + next() % 4)));
-  }
-  for (const int32_t secondary : {0, 2}) {
-    for (const bool ascending : {true, false}) {
-      plain.UnSort();
-      plain.SetOnPercentDone(nullptr);
-      TStringArray hooked;
-      hooked.Assign(plain);
-      hooked.SetOnBeforeSortExchange([](TObject*, StringView, String&) {});
-      std::vector<int32_t> progressPlain;
-      std::vector<int32_t> progressHooked;
-      plain.SetOnPercentDone([&](TObject*, int32_t p) { progressPlain.push_back(p); });
-      hooked.SetOnPercentDone([&](TObject*, int32_t p) { progressHooked.push_back(p); });
-      plain.Sort(1, secondary, ascending);
-      hooked.Sort(1, secondary, ascending);
-      for (int32_t r = 1; r <= 500; ++r) ASSERT_EQ(plain.GetSortOrder(r), hooked.GetSortOrder(r));
-      EXPECT_EQ(progressPlain, progressHooked);
-      for (int32_t r = 2; r <= 500; ++r) {
-        const String a = Cell(plain, 1, r - 1);
-        const String b = Cell(plain, 1, r);
-        String la = a, lb = b;
-        for (Char& ch : la) ch = ch >= u'A' && ch <= u'Z' ? static_cast<Char>(ch + 32) : ch;
-        for (Char& ch : lb) ch = ch >= u'A' && ch <= u'Z' ? static_cast<Char>(ch + 32) : ch;
-        ASSERT_TRUE(ascending ? la <= lb : la >= lb) << r;
-        if (secondary != 0 && la == lb) {
-          ASSERT_TRUE(ascending ? Cell(plain, 2, r - 1) <= Cell(plain, 2, r)
-                                : Cell(plain, 2, r - 1) >= Cell(plain, 2, r));
-        }
-      }
-    }
-  }
-  plain.SetOnPercentDone(nullptr);
-}
-
 TEST(StringArraySort, ColumnOutOfRangeLeavesTheOrder) {
   TStringArray t;
   t.SetNrOfRows(3);
