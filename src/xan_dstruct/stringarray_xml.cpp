@@ -171,7 +171,7 @@ bool TStringArray::ReadFromOpenXMLFile(TTextFile& TFile, StringView DataID) {
     switch (tag) {
       case tagDims:
         if (!AttribInt(attributes, u"cols", c) || !AttribInt(attributes, u"rows", r) ||
-            !read.Resize(c, r)) {
+            (int64_t{c} + 1) * r > MaxXMLCells || !read.Resize(c, r)) {
           return false;
         }
         haveDims = true;

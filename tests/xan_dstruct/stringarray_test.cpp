@@ -1088,6 +1088,13 @@ TEST_F(StringArrayXml, AFailedReadChangesNothing) {
   EXPECT_FALSE(t.LoadFromXMLFile(Path("baddims.xml"), u"a"));
   Write("open.xml", head + "  <dims cols=1 rows=1 />\r\n  <cell c=1 r=1>x\r\n</stringarray>\r\n");
   EXPECT_FALSE(t.LoadFromXMLFile(Path("open.xml"), u"a"));
+  // A damaged count must not make the reader claim gigabytes: one row past the limit is refused.
+  Write("huge.xml", head + "  <dims cols=8 rows=2000000000 />\r\n</stringarray>\r\n");
+  EXPECT_FALSE(t.LoadFromXMLFile(Path("huge.xml"), u"a"));
+  Write("limit.xml",
+        head + "  <dims cols=3 rows=" + std::to_string(TStringArray::MaxXMLCells / 4 + 1) +
+            " />\r\n</stringarray>\r\n");
+  EXPECT_FALSE(t.LoadFromXMLFile(Path("limit.xml"), u"a"));
   EXPECT_EQ(changes.count, 0);
   EXPECT_EQ(Cell(t, 1, 1), u"kept");
 }

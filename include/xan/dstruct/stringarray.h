@@ -308,9 +308,11 @@ class XAN_EXPORT TStringArray : public TComponent {
   // skipped, cells and attributes outside the dimensions are ignored, and unknown or malformed
   // entities are kept as they stand. On success the table takes the element's content (sort
   // order the identity), notifies once and the result is true; when no element is found, the
-  // file ends before "</stringarray>" or the dimensions are missing, invalid or cannot be
-  // allocated, the table is unchanged and the result is false. Errors of the text file pass
-  // through.
+  // file ends before "</stringarray>" or the dimensions are missing, invalid, larger than
+  // MaxXMLCells references ((cols + 1) * rows) or cannot be allocated, the table is unchanged and
+  // the result is false: a damaged count never makes the reader claim gigabytes. Errors of the
+  // text file pass through.
+  static constexpr int64_t MaxXMLCells = int64_t{1} << 26;
 
   // Reads the element identified by DataID from the file's current position.
   bool ReadFromOpenXMLFile(TTextFile& TFile, StringView DataID);
