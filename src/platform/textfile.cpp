@@ -3,6 +3,7 @@
 #include "xan/platform/textfile.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <utility>
 
@@ -40,6 +41,33 @@ bool PeekByte(TStream& S, uint8_t& B) {
   if (!S.NextByte(B)) return false;
   S.Seek(-1, soCurrent);
   return true;
+}
+
+// The offset of the first CR or LF among the N bytes at P, or N when there is none. Eight bytes
+// are tested at a time: a byte equal to CR or LF turns into zero under the exclusive or, and a
+// word with a zero byte has the high bit of some byte set by the subtraction below; the bytes
+// of such a word are then looked at one by one.
+size_t FindLineEnd(const uint8_t* P, size_t N) noexcept {
+  constexpr uint64_t kOnes = 0x0101010101010101u;
+  constexpr uint64_t kHighs = 0x8080808080808080u;
+  size_t i = 0;
+  for (; i + 8 <= N; i += 8) {
+    uint64_t w = 0;
+    std::memcpy(&w, P + i, 8);
+    const uint64_t cr = w ^ (kOnes * kCR);
+    const uint64_t lf = w ^ (kOnes * kLF);
+    const uint64_t hits = (((cr - kOnes) & ~cr) | ((lf - kOnes) & ~lf)) & kHighs;
+    // The lowest hit is exact (a borrow only runs upwards from a zero byte), so on a
+    // little-endian host it gives the offset at once.
+    if (hits != 0) {
+      if constexpr (std::endian::native == std::endian::little) {
+        return i + static_cast<size_t>(std::countr_zero(hits)) / 8;
+      }
+      break;
+    }
+  }
+  while (i < N && P[i] != kCR && P[i] != kLF) ++i;
+  return i;
 }
 
 }  // namespace
@@ -154,8 +182,7 @@ std::string_view TTextFile::ReadLnBytes() {
   for (;;) {
     const auto window = in.Buffered();
     const auto* const first = window.data();
-    size_t n = 0;
-    while (n < window.size() && first[n] != kCR && first[n] != kLF) ++n;
+    const size_t n = FindLineEnd(first, window.size());
     // Most lines end inside the buffer with LF, or CR LF: hand out a view of the buffer.
     if (!copied && n < window.size() &&
         (first[n] == kLF || (n + 1 < window.size() && first[n + 1] == kLF))) {
@@ -201,6 +228,12 @@ bool TTextFile::Eof() {
   if (FMode != tfmRead) return true;
   uint8_t b = 0;
   return !PeekByte(*FStream, b);
+}
+
+int64_t TTextFile::BytesLeft() {
+  if (!FStream) RaiseTextFileError(ioFileNotOpen);
+  if (FMode != tfmRead) return 0;
+  return std::max<int64_t>(0, FStream->Size() - FStream->Position());
 }
 
 void TTextFile::Write(StringView Text) {

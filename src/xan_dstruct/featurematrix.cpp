@@ -10,6 +10,7 @@
 #include <limits>
 #include <string>
 #include <system_error>
+#include <type_traits>
 
 #include "platform/simple_text.h"
 #include "xan/platform/format_settings.h"
@@ -91,14 +92,30 @@ int32_t WrappedNumber(int32_t First, int64_t Steps, int32_t Delta) noexcept {
 
 // Reads an integer at Text[Pos]: characters of code 32 and below are skipped, then an optional
 // sign and digits are read up to the next character of code 32 or below (or the end), as the
-// open text file reads integers. False when they are not an integer of the signed 32-bit range.
-// For text and for the ANSI bytes of a line alike.
+// open text file reads integers. False when they are not an integer of the signed 32-bit range;
+// Pos is then past the characters read all the same. For text and for the ANSI bytes of a line
+// alike (bytes compared by their unsigned codes, so that 128..255 are never blanks).
 template <class C>
 bool ReadIntToken(std::basic_string_view<C> Text, size_t& Pos, int32_t& Value) noexcept {
-  while (Pos < Text.size() && Text[Pos] <= C(' ')) ++Pos;
-  const size_t start = Pos;
-  while (Pos < Text.size() && Text[Pos] > C(' ')) ++Pos;
-  return detail::ReadDecimal(Text.substr(start, Pos - start), Value) == detail::TDecimalRead::Ok;
+  using U = std::make_unsigned_t<C>;
+  const size_t n = Text.size();
+  size_t i = Pos;
+  while (i < n && static_cast<U>(Text[i]) <= 32) ++i;
+  const bool negative = i < n && Text[i] == C('-');
+  if (i < n && (negative || Text[i] == C('+'))) ++i;
+  const size_t digits = i;
+  bool ok = true;
+  // Saturates above the largest magnitude of interest, so that no length of digits overflows.
+  uint64_t magnitude = 0;
+  for (; i<n&& static_cast<U>(Text[i])> 32; ++i) {
+    const auto digit = static_cast<uint32_t>(static_cast<U>(Text[i])) - uint32_t{'0'};
+    if (digit > 9) ok = false;
+    magnitude = std::min<uint64_t>(magnitude * 10 + digit, uint64_t{1} << 32);
+  }
+  Pos = i;
+  if (!ok || i == digits || magnitude > uint64_t{INT32_MAX} + (negative ? 1 : 0)) return false;
+  Value = static_cast<int32_t>(negative ? 0 - magnitude : magnitude);
+  return true;
 }
 
 // A text that is one integer and nothing else but blanks around it.
@@ -260,13 +277,13 @@ void TFeatureMatrix::Fail(StringView Reason) const {
 // texts in use.
 
 TFeatureMatrix::TValueRef& TFeatureMatrix::Ref(int32_t fix, int32_t obj) noexcept {
-  return FFeatVals[static_cast<size_t>(fix - 1) * static_cast<size_t>(FNObjs) +
-                   static_cast<size_t>(obj - 1)];
+  return FFeatVals[static_cast<size_t>(obj - 1) * static_cast<size_t>(FNFeats) +
+                   static_cast<size_t>(fix - 1)];
 }
 
 const TFeatureMatrix::TValueRef& TFeatureMatrix::Ref(int32_t fix, int32_t obj) const noexcept {
-  return FFeatVals[static_cast<size_t>(fix - 1) * static_cast<size_t>(FNObjs) +
-                   static_cast<size_t>(obj - 1)];
+  return FFeatVals[static_cast<size_t>(obj - 1) * static_cast<size_t>(FNFeats) +
+                   static_cast<size_t>(fix - 1)];
 }
 
 StringView TFeatureMatrix::Text(int32_t fix, int32_t obj) const noexcept {
@@ -291,6 +308,29 @@ TFeatureMatrix::TValueRef TFeatureMatrix::AddText(StringView Text) {
 
 void TFeatureMatrix::Store(int32_t fix, int32_t obj, StringView Text) {
   Point(Ref(fix, obj), AddText(Text));
+  Compact();
+}
+
+void TFeatureMatrix::StoreAnsi(int32_t fix, int32_t obj, std::string_view Bytes) {
+  TValueRef ref;
+  if (!Bytes.empty()) {
+    if (Bytes.size() > UINT32_MAX) Fail(detail::kNotEnoughMemory);
+    ref = {FValueText.size(), static_cast<uint32_t>(Bytes.size())};
+    const auto* const bytes = reinterpret_cast<const uint8_t*>(Bytes.data());
+    // Text of ASCII characters only, the usual case, is widened as it stands.
+    uint8_t high = 0;
+    for (size_t k = 0; k < Bytes.size(); ++k) high |= bytes[k];
+    detail::GuardStorage(*this, detail::kNotEnoughMemory, [&] {
+      if (high < 0x80) {
+        FValueText.insert(FValueText.end(), bytes, bytes + Bytes.size());
+      } else {
+        FValueText.resize(FValueText.size() + Bytes.size());
+        std::transform(bytes, bytes + Bytes.size(),
+                       FValueText.begin() + static_cast<ptrdiff_t>(ref.Offset), AnsiToChar);
+      }
+    });
+  }
+  Point(Ref(fix, obj), ref);
   Compact();
 }
 
@@ -331,7 +371,7 @@ void TFeatureMatrix::ResizeTable(int32_t NFeats, int32_t NObjs) {
     // matrix changes only when all of it is there.
     const size_t cells = static_cast<size_t>(NFeats) * static_cast<size_t>(NObjs);
     std::vector<TValueRef> values;
-    if (NObjs == FNObjs) {
+    if (NFeats == FNFeats) {
       FFeatVals.reserve(cells);
     } else {
       values.resize(cells);
@@ -339,15 +379,15 @@ void TFeatureMatrix::ResizeTable(int32_t NFeats, int32_t NObjs) {
     TPropsList added;
     for (int32_t i = FNFeats; i < NFeats; ++i) added.push_back(std::make_unique<TFeatMatProps>());
     FFeatProps.reserve(static_cast<size_t>(NFeats));
-    if (NObjs == FNObjs) {
+    if (NFeats == FNFeats) {
       for (size_t i = cells; i < FFeatVals.size(); ++i) Point(FFeatVals[i], {});
       FFeatVals.resize(cells);
     } else {
-      for (int32_t f = 1; f <= FNFeats; ++f) {
-        for (int32_t o = 1; o <= FNObjs; ++o) {
+      for (int32_t o = 1; o <= FNObjs; ++o) {
+        for (int32_t f = 1; f <= FNFeats; ++f) {
           if (f <= NFeats && o <= NObjs) {
-            values[static_cast<size_t>(f - 1) * static_cast<size_t>(NObjs) +
-                   static_cast<size_t>(o - 1)] = Ref(f, o);
+            values[static_cast<size_t>(o - 1) * static_cast<size_t>(NFeats) +
+                   static_cast<size_t>(f - 1)] = Ref(f, o);
           } else {
             Point(Ref(f, o), {});
           }
@@ -634,8 +674,8 @@ bool TFeatureMatrix::Fill(int32_t fix, TTriState FeatVal) {
 void TFeatureMatrix::InsertObject(int32_t obj) {
   if (!ObjInRange(obj)) return;
   SetNObjs(FNObjs + 1);
-  for (int32_t f = 1; f <= FNFeats; ++f) {
-    for (int32_t o = FNObjs; o > obj; --o) Point(Ref(f, o), Ref(f, o - 1));
+  for (int32_t o = FNObjs; o > obj; --o) {
+    for (int32_t f = 1; f <= FNFeats; ++f) Point(Ref(f, o), Ref(f, o - 1));
   }
   ClearObject(obj);
   Changed();
@@ -643,8 +683,8 @@ void TFeatureMatrix::InsertObject(int32_t obj) {
 
 void TFeatureMatrix::RemoveObject(int32_t obj) {
   if (!ObjInRange(obj)) return;
-  for (int32_t f = 1; f <= FNFeats; ++f) {
-    for (int32_t o = obj; o < FNObjs; ++o) Point(Ref(f, o), Ref(f, o + 1));
+  for (int32_t o = obj; o < FNObjs; ++o) {
+    for (int32_t f = 1; f <= FNFeats; ++f) Point(Ref(f, o), Ref(f, o + 1));
   }
   SetNObjs(FNObjs - 1);
   Changed();
@@ -843,9 +883,15 @@ void TFeatureMatrix::ReadSections(TTextFile& F, int32_t& Result) {
       FNObjs = 0;
       Compact();
       ResizeTable(nf, no);
+      // The texts take fewer characters than the file has bytes left: room for them at once
+      // spares the copies of a growing pool (pages not written to are never touched).
+      const auto left = static_cast<uint64_t>(F.BytesLeft());
+      try {
+        if (left < MaxValues) FValueText.reserve(static_cast<size_t>(left));
+      } catch (...) {  // NOLINT(bugprone-empty-catch): then the pool grows as it goes
+      }
       // The value lines are the bulk of a file: their numbers are read from the line's bytes and
-      // only the value itself is converted from the ANSI code page.
-      String value;
+      // only the value itself is converted from the ANSI code page, straight into the pool.
       while (!F.Eof()) {
         const std::string_view bytes = F.ReadLnBytes();
         if (bytes.empty() || bytes[0] == '#') return;
@@ -854,11 +900,7 @@ void TFeatureMatrix::ReadSections(TTextFile& F, int32_t& Result) {
         int32_t obj = 0;
         if (!ReadIntToken(bytes, at, fix) || !ReadIntToken(bytes, at, obj)) throw TLoadFailure();
         if (!InRange(fix, obj)) continue;
-        const std::string_view text = TrimmedBlanks(bytes.substr(at));
-        value.resize(text.size());
-        std::transform(text.begin(), text.end(), value.begin(),
-                       [](char b) { return AnsiToChar(static_cast<uint8_t>(b)); });
-        Store(fix, obj, value);
+        StoreAnsi(fix, obj, TrimmedBlanks(bytes.substr(at)));
       }
       return;
     }

@@ -724,6 +724,10 @@ TEST_F(FeatureMatrixFile, MalformedFilesGiveMinusTwo) {
       "#featvals 1 1\n1 x y\n",
       "#featvals 1 1\n1\n",
       "#featvals 1 1\n99999999999 1 v\n",
+      "#featvals 1 1\n1 2147483648 v\n",
+      // Bytes 128..255 are characters, not blanks: they spoil the number they touch.
+      "#featvals 1 1\n1 1\xa0 v\n",
+      "#featvals 1 1\n\xe9 1 v\n",
       "#featvals 2147483647 2147483647\n",
       "#featvals 1048576 1048576\n",
   };
@@ -777,6 +781,37 @@ TEST_F(FeatureMatrixFile, ValuesBlockAndDisagreeingCounts) {
   WriteBytes("end2.txt", "#featend\n#featvals 1 1\n");
   EXPECT_EQ(m.Load(Path("end2.txt")), 0);
   EXPECT_EQ(m.NFeatures(), 1);
+}
+
+TEST_F(FeatureMatrixFile, ValueLinesTakeNumbersLooselyAndTextsInTheAnsiCodePage) {
+  TFeatureMatrix m;
+  // Leading zeros, signs, tabs and several blanks around the numbers; texts of ASCII only and
+  // with bytes of the upper half; a cell given twice keeps the later text; cells out of range
+  // and a value line of a repeated cell are skipped without harm.
+  WriteBytes("vals.txt",
+             "#featvals 3 2\n"
+             "0001 +2 plain\n"
+             "\t2  1 \x80uro caf\xe9 \n"
+             "3 1 first\n"
+             "3 1   second  \n"
+             "4 1 out\n"
+             "1 -1 out\n"
+             "-2147483648 1 out\n"
+             "2 2 \x9f\n");
+  ASSERT_EQ(m.Load(Path("vals.txt")), 0);
+  m.SetFeatType(1, 3, fkString);
+  EXPECT_EQ(m.GetFeatValStr(1, 2), u"plain");
+  EXPECT_EQ(m.GetFeatValStr(2, 1), u"\u20acuro caf\u00e9");
+  EXPECT_EQ(m.GetFeatValStr(3, 1), u"second");
+  EXPECT_EQ(m.GetFeatValStr(2, 2), u"\u0178");
+  EXPECT_EQ(m.GetFeatValStr(1, 1), u"");
+  // The loaded matrix writes the same values again.
+  m.Save(Path("again.txt"));
+  TFeatureMatrix n;
+  ASSERT_EQ(n.Load(Path("again.txt")), 0);
+  for (int f = 1; f <= 3; ++f) {
+    for (int o = 1; o <= 2; ++o) EXPECT_EQ(n.GetFeatValStr(f, o), m.GetFeatValStr(f, o));
+  }
 }
 
 TEST_F(FeatureMatrixFile, OpenFileSharesTheFile) {

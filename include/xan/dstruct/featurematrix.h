@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -371,6 +372,8 @@ class XAN_EXPORT TFeatureMatrix : public TComponent {
   }
   // Stores a copy of Text as the value of fix, obj.
   void Store(int32_t fix, int32_t obj, StringView Text);
+  // The same for a text given as its bytes in the ANSI code page.
+  void StoreAnsi(int32_t fix, int32_t obj, std::string_view Bytes);
   // Drops the texts no cell refers to once they outweigh the ones in use.
   void Compact() noexcept;
   TFeatKind Kind(int32_t fix) const noexcept {
@@ -393,10 +396,10 @@ class XAN_EXPORT TFeatureMatrix : public TComponent {
   int32_t FNFeats = 0;
   int32_t FNObjs = 0;
   TPropsList FFeatProps;
-  // The values, NFeatures rows of NObjects references in one block: feature f, object o at
-  // (f - 1) * NObjects + (o - 1). Their texts lie in FValueText, one pool for all, so that a
-  // large table is a few blocks of memory rather than a block per value; FLiveText counts the
-  // characters the cells refer to.
+  // The values, NObjects rows of NFeatures references in one block: feature f, object o at
+  // (o - 1) * NFeatures + (f - 1), the order in which files hold them. Their texts lie in
+  // FValueText, one pool for all, so that a large table is a few blocks of memory rather than a
+  // block per value; FLiveText counts the characters the cells refer to.
   std::vector<TValueRef> FFeatVals;
   std::vector<Char> FValueText;
   uint64_t FLiveText = 0;

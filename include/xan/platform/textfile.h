@@ -103,6 +103,9 @@ class XAN_EXPORT TTextFile {
 
   // True when no character is left to read; always true for a file opened for writing.
   bool Eof();
+  // The number of bytes from the read position to the end of the file (0 for a file opened for
+  // writing): an upper bound of what is left to read, for readers that size their storage.
+  int64_t BytesLeft();
 
   // ---------------------------------------------------------------------------------------------
   // Writing (tfmRewrite, tfmAppend only)
