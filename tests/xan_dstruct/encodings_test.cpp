@@ -223,5 +223,73 @@ TEST(EncodingStreams, ForcedPortableGivesTheSameResults) {
   }
 }
 
+// Hostile text through both decoders on both paths: random bytes of every value, text of the
+// right alphabet with line ends and bad characters spread over several blocks, and encodings cut
+// short or with one character changed. Both paths give the same bytes, status and input
+// position; a cut encoding decodes to the start of the data with status 0.
+TEST(EncodingStreams, HostileTextGivesTheSameResultsOnEveryPath) {
+  std::mt19937 rng(7);
+  auto alphabetText = [&](std::string_view common, std::string_view rare, size_t n) {
+    std::string t(n, ' ');
+    for (auto& c : t)
+      c = rng() % 64 != 0 ? common[rng() % common.size()] : rare[rng() % rare.size()];
+    return t;
+  };
+  std::string a85Digits;
+  for (char c = '!'; c <= 'u'; ++c) a85Digits += c;
+  const std::string b64Common =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/\r\n";
+  for (int round = 0; round < 24; ++round) {
+    const size_t n = 1 + rng() % 150000;
+    const std::string data = RandomBytes(n, static_cast<uint32_t>(round), round % 2 == 0);
+    const std::string b64 = Encode(EncodeBase64, data, round % 3 != 0);
+    const std::string a85 = Encode(EncodeASCII85, data, round % 3 != 0);
+    const size_t cut64 = rng() % (b64.size() + 1), cut85 = rng() % (a85.size() - 1);
+    std::string flipped64 = b64, flipped85 = a85;
+    flipped64[rng() % b64.size()] = static_cast<char>(rng());
+    flipped85[rng() % (a85.size() - 2)] = static_cast<char>(rng());
+    const std::vector<std::pair<Decoder, std::string>> cases = {
+        {DecodeBase64, RandomBytes(n, static_cast<uint32_t>(round + 100))},
+        {DecodeASCII85, RandomBytes(n, static_cast<uint32_t>(round + 200))},
+        {DecodeBase64, alphabetText(b64Common, "=-_@^`", n)},
+        {DecodeASCII85, alphabetText(a85Digits + "\r\nz", " vz{\x7f\x80\xff", n)},
+        {DecodeBase64, b64.substr(0, cut64)},
+        {DecodeASCII85, a85.substr(0, cut85)},
+        {DecodeBase64, flipped64},
+        {DecodeASCII85, flipped85}};
+    for (size_t k = 0; k < cases.size(); ++k) {
+      const auto& [decode, text] = cases[k];
+      const TDecoded fast = Decode(decode, text);
+      TDecoded portable;
+      {
+        detail::TPortableChecksumsScope scope;
+        portable = Decode(decode, text);
+      }
+      SCOPED_TRACE(::testing::Message() << "round " << round << " case " << k);
+      ASSERT_EQ(fast.Bytes, portable.Bytes);
+      ASSERT_EQ(fast.Status, portable.Status);
+      ASSERT_EQ(fast.InPosition, portable.InPosition);
+      ASSERT_LE(fast.InPosition, static_cast<int64_t>(text.size()));
+      // Three bytes at most from four characters of Base64, four from one "z" of ASCII85.
+      ASSERT_LE(fast.Bytes.size(),
+                (decode == DecodeBase64 ? 3 * text.size() / 4 + 2 : 4 * text.size()));
+      if (k == 4 || k == 5) {
+        ASSERT_EQ(fast.Status, 0);
+        ASSERT_EQ(fast.InPosition, static_cast<int64_t>(text.size()));
+        // The last group of a cut ASCII85 text is a short number of its own, not the data.
+        const size_t sure =
+            fast.Bytes.size() - (k == 5 ? std::min<size_t>(3, fast.Bytes.size()) : 0);
+        ASSERT_TRUE(data.starts_with(std::string_view(fast.Bytes).substr(0, sure)));
+        if (k == 4) {
+          // Every complete group of the cut text is decoded: 3 bytes each, less the padding.
+          const auto chars = static_cast<size_t>(std::count_if(
+              text.begin(), text.end(), [](char c) { return c != '\r' && c != '\n'; }));
+          ASSERT_GE(fast.Bytes.size() + 2, 3 * (chars / 4));
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace xan
