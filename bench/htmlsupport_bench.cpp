@@ -1,10 +1,12 @@
 // THtmlProducer::Convert on a 1 MiB template with 10 000 tags, beside a plain std::u16string
-// find-and-append loop doing the same job, plus scaling runs that show the time is linear.
+// find-and-append loop doing the same job, plus scaling runs that show the time is linear, also
+// for ConvertHTMLBodyToText on markup that never closes.
 #include <benchmark/benchmark.h>
 
 #include <random>
 
 #include "xan/htmlsupport/html_producer.h"
+#include "xan/htmlsupport/html_text.h"
 
 namespace {
 
@@ -111,6 +113,17 @@ void BM_Convert_Peer(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * size * 2));
 }
 BENCHMARK(BM_Convert_Peer)->Arg(kTemplateSize / 4)->Arg(kTemplateSize)->Arg(kTemplateSize * 4);
+
+// Texts where every "<" starts what looks like a tag but none closes, and a body whose end tag
+// is preceded by near misses: each "<" must be looked at once for the time to stay linear.
+void BM_BodyToText_NearMisses(benchmark::State& state) {
+  const size_t repeats = static_cast<size_t>(state.range(0));
+  String text = u"<body>";
+  for (size_t k = 0; k < repeats; ++k) text += u"<a</bodyx<bodyX";
+  for (auto _ : state) benchmark::DoNotOptimize(xan::ConvertHTMLBodyToText(text, true));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size() * 2));
+}
+BENCHMARK(BM_BodyToText_NearMisses)->Arg(1 << 12)->Arg(1 << 14)->Arg(1 << 16);
 
 }  // namespace
 

@@ -277,15 +277,18 @@ bool NameEndsAt(StringView text, size_t i) noexcept {
   return i >= text.size() || !IsDigitLetter(text[i]);
 }
 
-// The first occurrence (0-based) at or after from of the tag opening `open` ("<body",
-// "</script"), letter case ignored, followed by the end of its name; npos when there is none.
+// True when the tag opening `open` ("<body", "</script"), letter case ignored, starts at
+// text[at] and its name ends there.
+bool TagAt(StringView text, StringView open, size_t at) noexcept {
+  return detail::SimpleSameText(text.substr(at, open.size()), open) &&
+         NameEndsAt(text, at + open.size());
+}
+
+// The first occurrence (0-based) at or after from of the tag opening `open`; npos when there is
+// none. Each "<" is looked at once, so a text full of near misses takes linear time.
 size_t FindTag(StringView text, StringView open, size_t from) {
-  while (from < text.size()) {
-    const int32_t pos = NumberedPos(open, text, static_cast<int32_t>(from) + 1, 1, true);
-    if (pos == 0) break;
-    const size_t at = static_cast<size_t>(pos) - 1;
-    if (NameEndsAt(text, at + open.size())) return at;
-    from = at + 1;
+  for (size_t at = text.find(u'<', from); at != StringView::npos; at = text.find(u'<', at + 1)) {
+    if (TagAt(text, open, at)) return at;
   }
   return StringView::npos;
 }
@@ -293,13 +296,9 @@ size_t FindTag(StringView text, StringView open, size_t from) {
 // The last occurrence (0-based) of the tag opening `open` that starts at or after from; npos when
 // there is none.
 size_t FindLastTag(StringView text, StringView open, size_t from) {
-  int32_t endPos = static_cast<int32_t>(text.size());
-  while (endPos >= static_cast<int32_t>(open.size())) {
-    const int32_t pos = NumberedPosBw(open, text, endPos, 1, true);
-    if (pos == 0 || static_cast<size_t>(pos) - 1 < from) break;
-    const size_t at = static_cast<size_t>(pos) - 1;
-    if (NameEndsAt(text, at + open.size())) return at;
-    endPos = pos + static_cast<int32_t>(open.size()) - 2;
+  for (size_t at = text.rfind(u'<'); at != StringView::npos && at >= from;
+       at = at == 0 ? StringView::npos : text.rfind(u'<', at - 1)) {
+    if (TagAt(text, open, at)) return at;
   }
   return StringView::npos;
 }
@@ -411,6 +410,9 @@ String ConvertHTMLBodyToText(StringView text, bool KeepLineBreaks) {
   const StringView b = body;
   TPlainText plain(KeepLineBreaks);
   String resolved;
+  // No tag closes after the last ">": a "<" there is text without a scan to the end for its ">".
+  const size_t lastClose = b.rfind(u'>');
+  const size_t tagsEnd = lastClose == StringView::npos ? 0 : lastClose;
   size_t i = 0;
   while (i < b.size()) {
     const Char c = b[i];
@@ -425,7 +427,7 @@ String ConvertHTMLBodyToText(StringView text, bool KeepLineBreaks) {
       const size_t end = b.find(u"-->", i + 4);
       i = end == StringView::npos ? b.size() : end + 3;
       continue;
-    } else if (c == u'<' && i + 1 < b.size() && StartsTag(b[i + 1])) {
+    } else if (c == u'<' && i < tagsEnd && StartsTag(b[i + 1])) {
       if (const size_t close = TagClose(b, i); close != StringView::npos) {
         bool closing = false;
         const String name = TagName(b, i, closing);

@@ -186,6 +186,61 @@ TEST(HtmlProducer, RandomTemplatesWithoutCallbackComeBackUnchanged) {
   }
 }
 
+// The tag rules read character by character, the way a template is written: the model the
+// random templates below are checked against.
+String ModelConvert(StringView t, std::vector<TTagCall>& calls) {
+  String out;
+  size_t p = 0;
+  while (p < t.size()) {
+    if (t[p] != u'<' || p + 1 == t.size() || t[p + 1] != u'#') {
+      out += t[p++];
+      continue;
+    }
+    size_t e = p + 2;
+    while (e < t.size() && t[e] != u'>') ++e;
+    const size_t stop = e;  // the ">" or the end of the template
+    String name;
+    size_t q = p + 2;
+    for (; q < stop && t[q] != u' '; ++q) {
+      name += (t[q] >= u'A' && t[q] <= u'Z') ? static_cast<Char>(t[q] + 32) : t[q];
+    }
+    String params;
+    if (q < stop) {
+      size_t a = q + 1;
+      size_t b = stop;
+      while (a < b && t[a] == u' ') ++a;
+      while (b > a && t[b - 1] == u' ') --b;
+      params = String(t.substr(a, b - a));
+    }
+    const String tag(t.substr(p, std::min(e + 1, t.size()) - p));
+    calls.push_back({name, params, tag});
+    out += u"[" + name + u"|" + params + u"]";
+    p = e + 1;
+  }
+  return out;
+}
+
+TEST(HtmlProducer, RandomTemplatesFollowTheTagRules) {
+  std::mt19937 gen(17);
+  const StringView alphabet = u"<#>  aZQ\u00c9\t";
+  THtmlProducer p;
+  TRecorder rec;
+  p.SetOnHTMLTag(rec.Event([](const TTagCall& c, String& r) {
+    r = u"[" + c.Name + u"|" + c.Params + u"]";
+    return true;
+  }));
+  for (int round = 0; round < 5000; ++round) {
+    String t;
+    for (size_t i = gen() % 16; i > 0; --i) t += alphabet[gen() % alphabet.size()];
+    std::vector<TTagCall> expected;
+    const String out = ModelConvert(t, expected);
+    rec.Calls.clear();
+    p.SetTemplate(t);
+    ASSERT_EQ(p.Convert(), out) << ToUtf8(t);
+    ASSERT_EQ(rec.Calls, expected) << ToUtf8(t);
+  }
+}
+
 TEST(HtmlProducer, CallbacksMayChangeTheProducer) {
   THtmlProducer p;
   p.SetTemplate(u"A<#x>B<#y>C");

@@ -253,5 +253,22 @@ TEST(HTMLBody, KeepsTextThatIsNoTag) {
             u"Top\r\n\r\ntext");
 }
 
+TEST(HTMLBody, LongRunsOfNearMissesStayText) {
+  // Each "<" here is looked at once; these once took time growing with the square of the length.
+  String opens, bodies, ends;
+  for (int k = 0; k < 20000; ++k) {
+    opens += u"<a";
+    bodies += u"<bodyx";
+    ends += u"</bodyX";
+  }
+  EXPECT_EQ(ConvertHTMLBodyToText(opens, true), opens);
+  EXPECT_EQ(ConvertHTMLBodyToText(u"<i>" + opens + u"</i>", false), u"");  // one long tag
+  EXPECT_EQ(ExtractHTMLBody(bodies), bodies);
+  EXPECT_EQ(ConvertHTMLBodyToText(bodies, false), bodies);
+  EXPECT_EQ(ExtractHTMLBody(u"<body>" + ends + u"</BODY>"), ends);
+  EXPECT_EQ(ExtractHTMLBody(u"<body>" + ends), ends);
+  EXPECT_EQ(ConvertHTMLBodyToText(u"<body>" + ends, true), ends);
+}
+
 }  // namespace
 }  // namespace xan

@@ -51,6 +51,43 @@ TEST(KeywordTables, EntriesAreDistinctAndCarryTheirPrefix) {
   ExpectPrefixedAndDistinct(xmlTxtLblMode, u"tl");
 }
 
+// A table declared one entry longer than its list would hold an empty last entry silently.
+template <size_t N>
+void ExpectOneEntryPerValue(const std::array<StringView, N>& table, size_t values) {
+  EXPECT_EQ(N, values);
+  for (StringView k : table) EXPECT_FALSE(k.empty());
+}
+
+TEST(KeywordTables, HoldOneEntryPerValue) {
+  ExpectOneEntryPerValue(xmlVerticalAlignment, vaBottom + 1);
+  ExpectOneEntryPerValue(xmlAlignment, taCenter + 1);
+  ExpectOneEntryPerValue(xmlBkgFill, bfTile + 1);
+  ExpectOneEntryPerValue(xmlBoundingBox, bbFaces + 1);
+  ExpectOneEntryPerValue(xmlColorScheme, csSystem + 1);
+  ExpectOneEntryPerValue(xmlFigType, ftUserText + 1);
+  ExpectOneEntryPerValue(xmlScaleType, sctYR + 1);
+  ExpectOneEntryPerValue(xmlYearLength, ylYYYY + 1);
+  ExpectOneEntryPerValue(xmlDateOrder, doYYMMDD + 1);
+  ExpectOneEntryPerValue(xmlDateForTime, dtAllTicks + 1);
+  ExpectOneEntryPerValue(xmlShadowStyle, ssBox + 1);
+  ExpectOneEntryPerValue(xmlFrameStyle, fsEngraved + 1);
+  ExpectOneEntryPerValue(xmlTimeFormat, tfAMPM + 1);
+  ExpectOneEntryPerValue(xmlDirection, dirRightward + 1);
+  ExpectOneEntryPerValue(xmlLanguage, lgSpanish + 1);
+  ExpectOneEntryPerValue(xmlVarKind, strg + 1);
+  ExpectOneEntryPerValue(xmlMouseBoxState, msFinished + 1);
+  ExpectOneEntryPerValue(xmlMouseActMode, maZoomPanColors + 1);
+  ExpectOneEntryPerValue(xmlZoomState, zsDrawWin + 1);
+  ExpectOneEntryPerValue(xmlCrossHMode, chBox + 1);
+  ExpectOneEntryPerValue(xmlTxtLblMode, tlShadow + 1);
+  ExpectOneEntryPerValue(xmlTxtLblAttachMode, tlamBoth + 1);
+  ExpectOneEntryPerValue(xmlFontStyle, fsStrikeOut + 1);
+  ExpectOneEntryPerValue(DistModeId, dmUserDef + 1);
+  ExpectOneEntryPerValue(CSVDELIMITERIDS, csvTab + 1);
+  ExpectOneEntryPerValue(ISO639_2Char, lgSpanish + 1);
+  ExpectOneEntryPerValue(ISO639_3Char, lgSpanish + 1);
+}
+
 TEST(KeywordTables, ReadingMatchesExactly) {
   EXPECT_EQ(FindKeyword(xmlVarKind, u"bool"), Bool);
   EXPECT_EQ(FindKeyword(xmlVarKind, u"Bool"), -1);
