@@ -348,6 +348,33 @@ TEST(FeatureMatrix, FeatureOperationsMovePropertiesAndValues) {
   EXPECT_EQ(m.Notes([&] { m.RemoveFeature(3); }), 0);
 }
 
+TEST(FeatureMatrix, CallbackThatEmptiesTheMatrixDuringAnInsertion) {
+  // The size change notifies in the middle of the insertion; a callback that clears the matrix
+  // there leaves it empty instead of having the insertion work on features that are gone.
+  TFeatureMatrix m;
+  bool armed = false;
+  int calls = 0;
+  m.SetOnChange([&](TObject*) {
+    ++calls;
+    if (armed) {
+      armed = false;
+      m.Clear();
+    }
+  });
+  for (const int32_t feat : {1, 3}) {
+    MakeLetters(m);
+    armed = true;
+    calls = 0;
+    m.InsertFeature(feat);
+    EXPECT_EQ(m.NFeatures(), 0) << feat;
+    EXPECT_EQ(calls, 3) << "the size change, the callback's Clear, the end";
+  }
+  MakeLetters(m);
+  armed = true;
+  m.InsertObject(1);
+  EXPECT_EQ(m.NObjects(), 0);
+}
+
 TEST(FeatureMatrix, TypesAndNumbersWithoutNotification) {
   Counted m;
   m.SetNFeatures(3);
