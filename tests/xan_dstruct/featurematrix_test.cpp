@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "../platform/temp_dir.h"
+#include "leading_number_model.h"
 
 namespace xan {
 namespace {
@@ -151,6 +152,25 @@ TEST(FeatureMatrix, FloatingPointCheckStateMachine) {
     EXPECT_EQ(m.GetFeatValStr(2, 1), u"2");
   }
   EXPECT_NO_THROW(m.SetFeatValStr(2, 1, u"")) << "the empty text passes";
+}
+
+TEST(FeatureMatrix, FloatingPointCheckAgainstTheTable) {
+  // Random texts over the machine's character classes: Fill with a text (where the empty text
+  // fails too) must accept exactly what the table accepts with an exponent within 4200.
+  TFeatureMatrix m;
+  MakeTyped(m);
+  std::mt19937 rng(42);
+  for (int k = 0; k < 20000; ++k) {
+    const String text = testing::RandomNumberText(rng);
+    const testing::TModelNumber model = testing::RunNumberModel(text, false);
+    bool passed = true;
+    try {
+      m.Fill(2, text);
+    } catch (const EXANDStructError&) {
+      passed = false;
+    }
+    ASSERT_EQ(passed, model.Accepted && !model.ExponentTooBig) << ToUtf8(text);
+  }
 }
 
 TEST(FeatureMatrix, TriStateAndStringChecks) {
