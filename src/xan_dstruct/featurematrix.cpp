@@ -693,12 +693,15 @@ void TFeatureMatrix::RemoveObject(int32_t obj) {
 void TFeatureMatrix::InsertFeature(int32_t feat) {
   if (feat < 1 || feat > FNFeats + 1) return;
   SetNFeats(FNFeats + 1);
-  for (int32_t f = FNFeats; f > feat; --f) {
-    FFeatProps[static_cast<size_t>(f) - 1]->Assign(*FFeatProps[static_cast<size_t>(f) - 2]);
-    for (int32_t o = 1; o <= FNObjs; ++o) Point(Ref(f, o), Ref(f - 1, o));
+  // The callback of the size change may have resized the matrix; only what is still there moves.
+  if (FeatInRange(feat)) {
+    for (int32_t f = FNFeats; f > feat; --f) {
+      FFeatProps[static_cast<size_t>(f) - 1]->Assign(*FFeatProps[static_cast<size_t>(f) - 2]);
+      for (int32_t o = 1; o <= FNObjs; ++o) Point(Ref(f, o), Ref(f - 1, o));
+    }
+    FFeatProps[static_cast<size_t>(feat) - 1]->Clear();
+    for (int32_t o = 1; o <= FNObjs; ++o) Point(Ref(feat, o), {});
   }
-  FFeatProps[static_cast<size_t>(feat) - 1]->Clear();
-  for (int32_t o = 1; o <= FNObjs; ++o) Point(Ref(feat, o), {});
   Changed();
 }
 

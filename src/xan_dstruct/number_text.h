@@ -42,7 +42,8 @@ inline constexpr int32_t kMaxLeadingExponent = 4200;
 //   7      fail   fail  8      fail       fail  ACC
 //   8      ACC    ACC   8      ACC        ACC   ACC
 // The separator is "." and, with CommaToo, also ",". An exponent whose digits exceed 4200
-// fails the machine when LimitFails is set; otherwise the digits beyond it are not taken.
+// fails the machine when LimitFails is set; otherwise the digit that passes 4200 and all
+// after it are not taken ("1E42010" has the exponent 420).
 // Out receives the parts read (only when the machine accepts).
 //   "1.5" => true (1.5)   "12abc" => true   "." => true   "1E" => true   "1E4201" => false
 //   "" => false   "E5" => false   "1.2.3" => false   "1E 5" => false   "- 1" => false
@@ -50,6 +51,7 @@ inline bool ScanLeadingNumber(StringView Text, bool CommaToo, bool LimitFails,
                               TLeadingNumber& Out) {
   TLeadingNumber number;
   bool negativeExponent = false;
+  bool exponentFull = false;
   int32_t exponent = 0;
   int state = 1;
   for (size_t i = 0; i <= Text.size(); ++i) {
@@ -108,10 +110,13 @@ inline bool ScanLeadingNumber(StringView Text, bool CommaToo, bool LimitFails,
       default:  // 8
         if (!digit) {
           accept = true;
-        } else if (exponent * 10 + (c - u'0') <= kMaxLeadingExponent) {
+        } else if (!exponentFull && exponent * 10 + (c - u'0') <= kMaxLeadingExponent) {
           exponent = exponent * 10 + (c - u'0');
         } else if (LimitFails) {
           return false;
+        } else {
+          // The digits read so far passed 4200: neither this one nor any after it is taken.
+          exponentFull = true;
         }
         break;
     }

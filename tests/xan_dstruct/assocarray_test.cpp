@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <random>
 #include <string>
 
+#include "leading_number_model.h"
 #include "xan/streams/primitives.h"
 #include "xan/stringl/conversions.h"
 #include "xan/univconst.h"
@@ -174,6 +177,40 @@ TEST(AssocArray, ResolveAsNumberByType) {
     a.Add(u"k", c.Value);
     EXPECT_EQ(a.ResolveAsNumber(u"k"), c.Expected) << ToUtf8(ConvertVariant(c.Value));
   }
+}
+
+// The value the model gives a text: the characters it took, read as a decimal number (an
+// exponent letter or sign without digits dropped), limited to uc_MaxDouble; 0 when it fails or
+// took no digit.
+double ModelValue(StringView Text) {
+  const testing::TModelNumber model = testing::RunNumberModel(Text, true);
+  std::string taken = model.Taken;
+  if (!model.Accepted || taken.find_first_of("0123456789") == std::string::npos) return 0;
+  while (!taken.empty() && (taken.back() == 'E' || taken.back() == '+' || taken.back() == '-')) {
+    taken.pop_back();
+  }
+  const double limit = static_cast<double>(uc_MaxDouble);
+  const double v = std::strtod(taken.c_str(), nullptr);  // the tests run in the "C" locale
+  return v > limit ? limit : v < -limit ? -limit : v;
+}
+
+TEST(AssocArray, ResolveAsNumberOfTextsAgainstTheTable) {
+  TAssocArray a;
+  std::mt19937 rng(7);
+  for (int k = 0; k < 20000; ++k) {
+    const String text = testing::RandomNumberText(rng);
+    a.Add(u"k", Variant(text));
+    ASSERT_EQ(a.ResolveAsNumber(u"k"), ModelValue(text)) << ToUtf8(text);
+  }
+  // Once the exponent digits pass 4200, none after them is taken either: "1E42010" has the
+  // exponent 420, which only a mantissa below 1E-4000 tells from 4200.
+  const String tiny = u"0." + String(4000, u'0') + u"1E42010";
+  a.Add(u"k", Variant(tiny));
+  EXPECT_EQ(a.ResolveAsNumber(u"k"), 0) << "1E-4001 * 1E420";
+  EXPECT_EQ(ModelValue(tiny), 0);
+  const String tiny2 = u"0." + String(4000, u'0') + u"1E4200";
+  a.Add(u"k", Variant(tiny2));
+  EXPECT_EQ(a.ResolveAsNumber(u"k"), 1e199);
 }
 
 TEST(AssocArray, ResolveAsIntByType) {

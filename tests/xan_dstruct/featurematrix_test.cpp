@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "../platform/temp_dir.h"
+#include "leading_number_model.h"
 
 namespace xan {
 namespace {
@@ -151,6 +152,25 @@ TEST(FeatureMatrix, FloatingPointCheckStateMachine) {
     EXPECT_EQ(m.GetFeatValStr(2, 1), u"2");
   }
   EXPECT_NO_THROW(m.SetFeatValStr(2, 1, u"")) << "the empty text passes";
+}
+
+TEST(FeatureMatrix, FloatingPointCheckAgainstTheTable) {
+  // Random texts over the machine's character classes: Fill with a text (where the empty text
+  // fails too) must accept exactly what the table accepts with an exponent within 4200.
+  TFeatureMatrix m;
+  MakeTyped(m);
+  std::mt19937 rng(42);
+  for (int k = 0; k < 20000; ++k) {
+    const String text = testing::RandomNumberText(rng);
+    const testing::TModelNumber model = testing::RunNumberModel(text, false);
+    bool passed = true;
+    try {
+      m.Fill(2, text);
+    } catch (const EXANDStructError&) {
+      passed = false;
+    }
+    ASSERT_EQ(passed, model.Accepted && !model.ExponentTooBig) << ToUtf8(text);
+  }
 }
 
 TEST(FeatureMatrix, TriStateAndStringChecks) {
@@ -346,6 +366,33 @@ TEST(FeatureMatrix, FeatureOperationsMovePropertiesAndValues) {
   EXPECT_EQ(m.Notes([&] { m.RemoveFeature(3); }), 2);
   EXPECT_EQ(m.NFeatures(), 2);
   EXPECT_EQ(m.Notes([&] { m.RemoveFeature(3); }), 0);
+}
+
+TEST(FeatureMatrix, CallbackThatEmptiesTheMatrixDuringAnInsertion) {
+  // The size change notifies in the middle of the insertion; a callback that clears the matrix
+  // there leaves it empty instead of having the insertion work on features that are gone.
+  TFeatureMatrix m;
+  bool armed = false;
+  int calls = 0;
+  m.SetOnChange([&](TObject*) {
+    ++calls;
+    if (armed) {
+      armed = false;
+      m.Clear();
+    }
+  });
+  for (const int32_t feat : {1, 3}) {
+    MakeLetters(m);
+    armed = true;
+    calls = 0;
+    m.InsertFeature(feat);
+    EXPECT_EQ(m.NFeatures(), 0) << feat;
+    EXPECT_EQ(calls, 3) << "the size change, the callback's Clear, the end";
+  }
+  MakeLetters(m);
+  armed = true;
+  m.InsertObject(1);
+  EXPECT_EQ(m.NObjects(), 0);
 }
 
 TEST(FeatureMatrix, TypesAndNumbersWithoutNotification) {
@@ -811,6 +858,112 @@ TEST_F(FeatureMatrixFile, ValueLinesTakeNumbersLooselyAndTextsInTheAnsiCodePage)
   ASSERT_EQ(n.Load(Path("again.txt")), 0);
   for (int f = 1; f <= 3; ++f) {
     for (int o = 1; o <= 2; ++o) EXPECT_EQ(n.GetFeatValStr(f, o), m.GetFeatValStr(f, o));
+  }
+}
+
+TEST_F(FeatureMatrixFile, RandomMatricesReadBackAsTheFormatPromises) {
+  // Random properties and values of printable ANSI text: after Save and Load a value has lost the
+  // blanks at its ends, a property its trailing blanks, an empty name reads back as "undefined"
+  // and an empty property as its default; everything else is equal.
+  std::mt19937 rng(5);
+  const auto text = [&](size_t most) {
+    String t;
+    const size_t n = rng() % (most + 1);
+    for (size_t k = 0; k < n; ++k) {
+      const unsigned r = rng() % 10;
+      t += r < 2    ? u' '
+           : r == 2 ? u'#'
+           : r == 3 ? AnsiToChar(static_cast<uint8_t>(0xC0 + rng() % 64))
+                    : static_cast<Char>(33 + rng() % 94);
+    }
+    return t;
+  };
+  const auto trimmedEnd = [](String t) {
+    while (!t.empty() && t.back() == u' ') t.pop_back();
+    return t;
+  };
+  for (int round = 0; round < 40; ++round) {
+    TFeatureMatrix m;
+    m.Resize(static_cast<int32_t>(rng() % 5), static_cast<int32_t>(rng() % 6));
+    for (int f = 1; f <= m.NFeatures(); ++f) {
+      TFeatMatProps& p = *m.GetFeatProps(f);
+      p.FeatNum = static_cast<int32_t>(rng());
+      p.FeatName = text(6);
+      p.FeatKind = static_cast<TFeatKind>(rng() % 5);
+      p.Comment = text(8);
+      p.PresetValues = text(8);
+      p.Sorted = rng() % 2 == 0;
+      const TFeatKind kind = p.FeatKind;
+      p.FeatKind = fkString;
+      for (int o = 1; o <= m.NObjects(); ++o) m.SetFeatValStr(f, o, text(7));
+      p.FeatKind = kind;
+    }
+    m.Save(Path("r.txt"));
+    TFeatureMatrix r;
+    ASSERT_EQ(r.Load(Path("r.txt")), 0);
+    ASSERT_EQ(r.NFeatures(), m.NFeatures());
+    ASSERT_EQ(r.NObjects(), m.NObjects());
+    for (int f = 1; f <= m.NFeatures(); ++f) {
+      const TFeatMatProps& a = *m.GetFeatProps(f);
+      const TFeatMatProps& b = *r.GetFeatProps(f);
+      const String name = trimmedEnd(a.FeatName);
+      EXPECT_EQ(b.FeatNum, a.FeatNum);
+      EXPECT_EQ(b.FeatName, name.empty() ? String(u"undefined") : name);
+      EXPECT_EQ(b.FeatKind, a.FeatKind);
+      EXPECT_EQ(b.Comment, trimmedEnd(a.Comment));
+      EXPECT_EQ(b.PresetValues, trimmedEnd(a.PresetValues));
+      EXPECT_EQ(b.Sorted, a.Sorted);
+      m.GetFeatProps(f)->FeatKind = fkString;
+      r.GetFeatProps(f)->FeatKind = fkString;
+      for (int o = 1; o <= m.NObjects(); ++o) {
+        const String v = m.GetFeatValStr(f, o);
+        const size_t first = v.find_first_not_of(u' ');
+        const String expected = first == String::npos
+                                    ? String()
+                                    : v.substr(first, v.find_last_not_of(u' ') - first + 1);
+        ASSERT_EQ(r.GetFeatValStr(f, o), expected) << round << ": " << f << "," << o;
+      }
+    }
+  }
+}
+
+TEST_F(FeatureMatrixFile, RandomDamagedFilesNeverRaise) {
+  // Lines put together from the pieces of the format, with wrong counts, numbers and keys: the
+  // reading gives 0, -1 or -2, notifies twice, and leaves one properties object per feature.
+  // The counts stay small enough for a table this machine can hold (70000 x 70000 is refused).
+  static constexpr const char* kPieces[] = {
+      "#featdef", "#FeatVals",  "#featend",    "#",           "#other",    "1",
+      "2",        "0",          "-1",          "+3",          "x",         "99999999999",
+      "70000",    "fplFeatNum", "fplFeatName", "fplFeatKind", "fplSorted", "fkDouble",
+      "TRUE",     "",           " ",           "\t",          "\xe9",      "1E5"};
+  std::mt19937 rng(3);
+  TFeatureMatrix m;
+  int notes = 0;
+  m.SetOnChange([&](TObject*) { ++notes; });
+  for (int round = 0; round < 300; ++round) {
+    std::string file;
+    const int lines = static_cast<int>(rng() % 25);
+    for (int l = 0; l < lines; ++l) {
+      const int words = static_cast<int>(rng() % 5);
+      for (int w = 0; w < words; ++w) {
+        file += kPieces[rng() % std::size(kPieces)];
+        if (rng() % 4 != 0) file += ' ';
+      }
+      file += rng() % 3 == 0 ? "\r\n" : "\n";
+    }
+    WriteBytes("d.txt", file);
+    TTextFile f(Path("d.txt"), tfmRead);
+    notes = 0;
+    const int32_t result = m.LoadFromOpenFile(f);
+    EXPECT_TRUE(result == 0 || result == -1 || result == -2) << file;
+    EXPECT_EQ(notes, 2);
+    ASSERT_GE(m.NFeatures(), 0);
+    ASSERT_GE(m.NObjects(), 0);
+    for (int i = 1; i <= m.NFeatures(); ++i) {
+      ASSERT_NE(m.GetFeatProps(i), m.GetFeatProps(0)) << file;
+      m.GetFeatProps(i)->FeatKind = fkString;
+      for (int o = 1; o <= m.NObjects(); ++o) m.GetFeatValStr(i, o);
+    }
   }
 }
 
