@@ -99,7 +99,8 @@ TEST(FeatureMatrix, ResizeKeepsValuesAndRejectsBadCounts) {
   EXPECT_FALSE(m.Resize(2, -1));
   EXPECT_FALSE(m.Resize(TFeatureMatrix::MaxFeatures + 1, 0));
   EXPECT_FALSE(m.Resize(1 << 20, 1 << 30)) << "2^50 values";
-  EXPECT_FALSE(m.Resize(65536, 65537)) << "just beyond MaxValues";
+  EXPECT_FALSE(m.Resize(16384, 16385)) << "just beyond MaxValues";
+  EXPECT_FALSE(m.Resize(1, 2000000000));
   EXPECT_EQ(m.NFeatures(), 2);
   EXPECT_EQ(m.NObjects(), 4);
   EXPECT_EQ(m.GetFeatValStr(1, 2), u"1.2");
@@ -777,6 +778,7 @@ TEST_F(FeatureMatrixFile, MalformedFilesGiveMinusTwo) {
       "#featvals 1 1\n\xe9 1 v\n",
       "#featvals 2147483647 2147483647\n",
       "#featvals 1048576 1048576\n",
+      "#featvals 1 2000000000\n",
   };
   for (const char* text : bad) {
     WriteBytes("bad.txt", text);
@@ -930,12 +932,12 @@ TEST_F(FeatureMatrixFile, RandomMatricesReadBackAsTheFormatPromises) {
 TEST_F(FeatureMatrixFile, RandomDamagedFilesNeverRaise) {
   // Lines put together from the pieces of the format, with wrong counts, numbers and keys: the
   // reading gives 0, -1 or -2, notifies twice, and leaves one properties object per feature.
-  // The counts stay small enough for a table this machine can hold (70000 x 70000 is refused).
+  // The counts stay small enough for a table this machine can hold, or are refused at once.
   static constexpr const char* kPieces[] = {
-      "#featdef", "#FeatVals",  "#featend",    "#",           "#other",    "1",
-      "2",        "0",          "-1",          "+3",          "x",         "99999999999",
-      "70000",    "fplFeatNum", "fplFeatName", "fplFeatKind", "fplSorted", "fkDouble",
-      "TRUE",     "",           " ",           "\t",          "\xe9",      "1E5"};
+      "#featdef",    "#FeatVals",   "#featend",  "#",         "#other",      "1",     "2",
+      "0",           "-1",          "+3",        "x",         "99999999999", "70000", "fplFeatNum",
+      "fplFeatName", "fplFeatKind", "fplSorted", "fkDouble",  "TRUE",        "",      " ",
+      "\t",          "\xe9",        "1E5",       "2000000000"};
   std::mt19937 rng(3);
   TFeatureMatrix m;
   int notes = 0;

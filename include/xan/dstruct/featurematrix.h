@@ -96,8 +96,10 @@ class XAN_EXPORT TFeatureMatrix : public TComponent {
   // The most features a matrix takes. More are refused as a storage failure, so that a damaged
   // count in a file cannot claim the whole memory.
   static constexpr int32_t MaxFeatures = 1 << 20;
-  // The most values (NFeatures x NObjects) a matrix takes, refused beyond in the same way.
-  static constexpr uint64_t MaxValues = uint64_t{1} << 32;
+  // The most values (NFeatures x NObjects) a matrix takes, refused beyond in the same way: 2^28
+  // values, whose table alone takes 4 GiB, so that "#featvals 1 2000000000" in a damaged file
+  // is refused at once rather than asking for 32 GiB.
+  static constexpr uint64_t MaxValues = uint64_t{1} << 28;
 
   // An empty matrix: no features, no objects, no callback.
   explicit TFeatureMatrix(TComponent* AOwner = nullptr);
