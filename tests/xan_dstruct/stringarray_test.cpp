@@ -1152,6 +1152,20 @@ TEST_F(StringArrayXml, ReadingIsLenient) {
   EXPECT_EQ(t.GetColAttrib(1), 9);
 }
 
+TEST_F(StringArrayXml, LongRunsOfAmpersandsReadInOnePass) {
+  // Each "&" without a ";" once searched to the end of the cell text: a cell of a million "&"
+  // took longer than any test may run. The cell keeps its first 255 bytes, as every cell does.
+  const std::string amps(1 << 20, '&');
+  Write("amps.xml",
+        "<stringarray sig=\"XANDUroze\" id=\"a\">\r\n<dims cols=1 rows=2 />\r\n"
+        "<cell c=1 r=2>&lt;" +
+            amps + "&gt;</cell>\r\n</stringarray>\r\n");
+  TStringArray t;
+  ASSERT_TRUE(t.LoadFromXMLFile(Path("amps.xml"), u"a"));
+  EXPECT_EQ(t.GetString(1, 2).Bytes(), "<" + amps.substr(0, 254));
+  EXPECT_TRUE(t.RowEmpty(1));
+}
+
 // ================================================================================================
 // Against a model of the documented rules
 //
