@@ -128,8 +128,10 @@ String Unescape(StringView Text) {
   String out;
   out.reserve(Text.size());
   for (size_t i = 0; i < Text.size(); ++i) {
-    const size_t semi = Text[i] == u'&' ? Text.find(u';', i) : StringView::npos;
-    if (semi == StringView::npos || semi - i > 10) {
+    // The ";" is looked for only within the longest reference taken ("&#1114111;"), so that a
+    // long run of "&" without ";" is read in one pass instead of one search to the end per "&".
+    const size_t semi = Text[i] == u'&' ? Text.substr(0, i + 11).find(u';', i) : StringView::npos;
+    if (semi == StringView::npos) {
       out += Text[i];
       continue;
     }

@@ -415,6 +415,17 @@ TEST(AssocArrayXML, HandWrittenAndDamagedInput) {
   EXPECT_FALSE(r.IgnoreCase());
 }
 
+TEST(AssocArrayXML, LongRunsOfAmpersandsReadInOnePass) {
+  // Each "&" once searched for a ";" to the end of the value: a million of them took longer
+  // than any test may run. A reference right behind the run still counts.
+  const String amps(1 << 20, u'&');
+  TStringStream s(u"<assocarray dataid=\"x\"><entry key=\"k\" type=\"UString\" value=\"" + amps +
+                  u"&#65;\"/></assocarray>");
+  TAssocArray r;
+  ASSERT_TRUE(r.ReadFromXMLStream(s, u"x"));
+  EXPECT_EQ(r.Resolve(u"k"), Variant(amps + u"A"));
+}
+
 TEST(AssocArrayXML, AddXMLAttributes) {
   TAssocArray a;
   EXPECT_EQ(a.AddXMLAttributes(u"width=100 height=\"20 px\""), 2);
