@@ -97,18 +97,21 @@ int32_t WrappedNumber(int32_t First, int64_t Steps, int32_t Delta) noexcept {
 // alike (bytes compared by their unsigned codes, so that 128..255 are never blanks).
 template <class C>
 bool ReadIntToken(std::basic_string_view<C> Text, size_t& Pos, int32_t& Value) noexcept {
-  using U = std::make_unsigned_t<C>;
+  // The code of a character, bytes taken as unsigned.
+  const auto code = [&](size_t k) {
+    return static_cast<uint32_t>(std::make_unsigned_t<C>(Text[k]));
+  };
   const size_t n = Text.size();
   size_t i = Pos;
-  while (i < n && static_cast<U>(Text[i]) <= 32) ++i;
+  while (i < n && code(i) <= 32) ++i;
   const bool negative = i < n && Text[i] == C('-');
   if (i < n && (negative || Text[i] == C('+'))) ++i;
   const size_t digits = i;
   bool ok = true;
   // Saturates above the largest magnitude of interest, so that no length of digits overflows.
   uint64_t magnitude = 0;
-  for (; i<n&& static_cast<U>(Text[i])> 32; ++i) {
-    const auto digit = static_cast<uint32_t>(static_cast<U>(Text[i])) - uint32_t{'0'};
+  for (; i < n && code(i) > 32; ++i) {
+    const uint32_t digit = code(i) - uint32_t{'0'};
     if (digit > 9) ok = false;
     magnitude = std::min<uint64_t>(magnitude * 10 + digit, uint64_t{1} << 32);
   }
@@ -890,7 +893,7 @@ void TFeatureMatrix::ReadSections(TTextFile& F, int32_t& Result) {
       // spares the copies of a growing pool (pages not written to are never touched).
       const auto left = static_cast<uint64_t>(F.BytesLeft());
       try {
-        if (left < MaxValues) FValueText.reserve(static_cast<size_t>(left));
+        if (left <= FValueText.max_size()) FValueText.reserve(static_cast<size_t>(left));
       } catch (...) {  // NOLINT(bugprone-empty-catch): then the pool grows as it goes
       }
       // The value lines are the bulk of a file: their numbers are read from the line's bytes and
