@@ -1,66 +1,73 @@
-// Processor identification on the real processor, checked against what the host's kernel
-// reports about it (/proc/cpuinfo, cpufreq) where it reports anything.
+// Processor identification on the real processor, checked against the test's own reading of
+// the same instructions (CPUID, the time-stamp counter) rather than against what the host's
+// kernel says about the processor, which a virtual machine need not keep in step with it.
 #include "xan/cpuid/identification.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cctype>
+#include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <map>
-#include <set>
-#include <sstream>
 #include <string>
 #include <thread>
 
 #include "xan/xanbase.h"
+
+#if defined(__i386__) || defined(__x86_64__)
+#include <cpuid.h>
+#include <x86intrin.h>
+#endif
 
 namespace xan {
 namespace {
 
 #if defined(__i386__) || defined(__x86_64__)
 constexpr bool kX86 = true;
+
+struct Regs {
+  uint32_t a = 0, b = 0, c = 0, d = 0;
+};
+
+Regs Raw(uint32_t level) {
+  Regs r;
+  __cpuid_count(level, 0, r.a, r.b, r.c, r.d);
+  return r;
+}
+
+uint64_t TimeStamp() {
+  return __rdtsc();
+}
 #else
 constexpr bool kX86 = false;
+struct Regs {
+  uint32_t a = 0, b = 0, c = 0, d = 0;
+};
+Regs Raw(uint32_t) {
+  return {};
+}
+uint64_t TimeStamp() {
+  return 0;
+}
 #endif
 
-// The "key : value" lines of the first processor in /proc/cpuinfo; empty when there is none.
-std::map<std::string, std::string> CpuInfo() {
-  std::map<std::string, std::string> info;
-  std::ifstream in("/proc/cpuinfo");
-  std::string line;
-  while (std::getline(in, line) && !line.empty()) {
-    const size_t colon = line.find(':');
-    if (colon == std::string::npos) continue;
-    std::string key = line.substr(0, colon);
-    while (!key.empty() && std::isspace(static_cast<unsigned char>(key.back()))) key.pop_back();
-    std::string value = line.substr(colon + 1);
-    value.erase(0, std::min(value.find_first_not_of(' '), value.size()));
-    info[key] = value;
-  }
-  return info;
+// The four bytes of a register, lowest first.
+std::string Text(uint32_t word) {
+  std::string s;
+  for (int i = 0; i < 4; ++i) s += static_cast<char>(word >> (8 * i) & 0xFFU);
+  return s;
 }
 
-// A number from the first line of a file, or 0.
-double NumberInFile(const char* path) {
-  std::ifstream in(path);
-  double v = 0;
-  in >> v;
-  return in ? v : 0;
-}
-
-// The frequency the host reports for the processor in megahertz, 0 when it reports none: the
-// cpufreq base or highest frequency, else the "cpu MHz" of /proc/cpuinfo.
-double ReportedMegahertz() {
-  for (const char* path : {"/sys/devices/system/cpu/cpu0/cpufreq/base_frequency",
-                           "/sys/devices/system/cpu/cpu0/cpufreq/cpuinfo_max_freq"}) {
-    if (const double khz = NumberInFile(path); khz > 0) return khz / 1000;
+// The time-stamp counter's rate in megahertz over `ms` milliseconds of the steady clock, read
+// busy, as the library reads it.
+double TimeStampMegahertz(int ms) {
+  using Clock = std::chrono::steady_clock;
+  const auto c0 = Clock::now();
+  const uint64_t s0 = TimeStamp();
+  while (Clock::now() - c0 < std::chrono::milliseconds(ms)) {
   }
-  const auto info = CpuInfo();
-  const auto it = info.find("cpu MHz");
-  return it == info.end() ? 0 : std::atof(it->second.c_str());
+  const uint64_t s1 = TimeStamp();
+  const auto c1 = Clock::now();
+  const double us = std::chrono::duration<double, std::micro>(c1 - c0).count();
+  return static_cast<double>(s1 - s0) / us;
 }
 
 TEST(CpuIdentification, ProcessorCountIsTheHosts) {
@@ -89,81 +96,61 @@ class OnX86 : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!CPU_IDSupport()) GTEST_SKIP() << "the processor has no CPUID";
-    info = CpuInfo();
+    highestExtended = Raw(0x80000000U).a;
   }
-  // What /proc/cpuinfo says about the first processor; empty where the host has no such file.
-  std::map<std::string, std::string> info;
+  uint32_t highestExtended = 0;
 };
 
-TEST_F(OnX86, VendorIsTwelveCharactersAsTheHostReports) {
-  const String vendor = CPU_VendorString();
-  EXPECT_EQ(vendor.size(), 12U);
-  EXPECT_NE(vendor, u"Unknown");
-  if (info.count("vendor_id")) {
-    EXPECT_EQ(ToUtf8(vendor), info["vendor_id"]);
-  }
+TEST_F(OnX86, VendorIsLevelZeroInRegisterOrderBDC) {
+  const Regs r = Raw(0);
+  EXPECT_EQ(ToUtf8(CPU_VendorString()), Text(r.b) + Text(r.d) + Text(r.c));
 }
 
-TEST_F(OnX86, SignatureFieldsAgreeWithTheHost) {
+TEST_F(OnX86, SignatureAndFeatureWordsAreTheRegistersOfTheirLevels) {
+  const Regs one = Raw(1);
   const uint32_t sig = CPU_Signature();
-  ASSERT_NE(sig, 0U);
+  EXPECT_EQ(sig, one.a);
+  EXPECT_EQ(CPU_FeatureSet(), one.d);
+  EXPECT_EQ(CPU_BrandID(), one.b & 0xFFU);
   EXPECT_EQ(CPU_Stepping() | CPU_Model() << 4 | CPU_Family() << 8 | CPU_Type() << 12 |
                 CPU_ExModel() << 16 | CPU_ExFamily() << 20,
             sig & 0x0FFF3FFFU);
   EXPECT_EQ(CPU_OverDrive(), CPU_Type() == 1);
-  if (!info.count("cpu family") || !info.count("model") || !info.count("stepping")) {
-    GTEST_SKIP() << "the host does not report family, model and stepping";
+  // Every processor that runs this library has these; a wrong word would lack them.
+  EXPECT_TRUE(CPU_FeatureSet() >> cpuft_tsc & 1U);
+  EXPECT_TRUE(CPU_FeatureSet() >> cpuft_cx8 & 1U);
+  if (highestExtended >= 0x80000001U) {
+    EXPECT_EQ(CPU_ExtendedFeatureSet(), Raw(0x80000001U).d);
+  } else {
+    EXPECT_THROW(CPU_ExtendedFeatureSet(), EXANCpuIdError);
   }
-  // The kernel's reading of the same fields.
-  const uint32_t family = CPU_Family() == 0xF ? 0xF + CPU_ExFamily() : CPU_Family();
-  const uint32_t model = family >= 6 ? CPU_Model() + (CPU_ExModel() << 4) : CPU_Model();
-  EXPECT_EQ(std::to_string(family), info["cpu family"]);
-  EXPECT_EQ(std::to_string(model), info["model"]);
-  EXPECT_EQ(std::to_string(CPU_Stepping()), info["stepping"]);
 }
 
-TEST_F(OnX86, FeatureBitsAgreeWithTheHostFlags) {
-  if (!info.count("flags")) GTEST_SKIP() << "the host reports no feature flags";
-  std::set<std::string> flags;
-  std::istringstream words(info["flags"]);
-  for (std::string w; words >> w;) flags.insert(w);
-  // The kernel's names of bits it reports as the processor does (it may hide others).
-  const std::pair<TCPUFeatures, const char*> standard[] = {
-      {cpuft_fpu, "fpu"},         {cpuft_de, "de"},   {cpuft_pse, "pse"},   {cpuft_tsc, "tsc"},
-      {cpuft_msr, "msr"},         {cpuft_pae, "pae"}, {cpuft_mce, "mce"},   {cpuft_cx8, "cx8"},
-      {cpuft_pge, "pge"},         {cpuft_mca, "mca"}, {cpuft_cmov, "cmov"}, {cpuft_pse36, "pse36"},
-      {cpuft_clflush, "clflush"}, {cpuft_mmx, "mmx"}, {cpuft_xsr, "fxsr"},  {cpuft_simd, "sse"},
-      {cpuft_simd2, "sse2"},
-  };
-  const uint32_t features = CPU_FeatureSet();
-  for (const auto& [bit, name] : standard) {
-    EXPECT_EQ(((features >> bit) & 1U) != 0, flags.count(name) == 1) << name;
+TEST_F(OnX86, BrandIsTheBrandLevelsTrimmed) {
+  if (highestExtended < 0x80000004U) {
+    EXPECT_THROW(CPU_MarketName(), EXANCpuIdError);
+    GTEST_SKIP() << "the processor has no brand levels";
   }
-  const uint32_t extended = CPU_ExtendedFeatureSet();
-  EXPECT_EQ(((extended >> cpuft_3dnow) & 1U) != 0, flags.count("3dnow") == 1);
-  EXPECT_EQ(((extended >> 29) & 1U) != 0, flags.count("lm") == 1);  // long mode
-}
-
-TEST_F(OnX86, BrandHasNoControlCharactersAndMatchesTheHost) {
+  std::string raw;
+  for (uint32_t level = 0x80000002U; level <= 0x80000004U; ++level) {
+    const Regs r = Raw(level);
+    raw += Text(r.a) + Text(r.b) + Text(r.c) + Text(r.d);
+  }
+  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+  while (!raw.empty() && blank(raw.front())) raw.erase(0, 1);
+  while (!raw.empty() && blank(raw.back())) raw.pop_back();
+  bool control = false;
+  for (char c : raw) control = control || static_cast<unsigned char>(c) < 32;
   const String brand = CPU_MarketName();
-  EXPECT_LE(brand.size(), 48U);
-  for (Char c : brand) EXPECT_GE(c, u' ');
-  if (!brand.empty()) {
-    EXPECT_GT(brand.front(), u' ');
-    EXPECT_GT(brand.back(), u' ');
-  }
-  if (info.count("model name") && brand != u"unknown") {
-    EXPECT_EQ(ToUtf8(brand), info["model name"]);
-  }
+  EXPECT_EQ(brand, control ? String(u"unknown") : BytesToString(raw));
+  std::printf("brand: %s\n", ToUtf8(brand).c_str());
 }
 
 TEST_F(OnX86, SerialIsSignatureThenFeatureWords) {
-  const String serial = CPU_SerialNumber();
-  ASSERT_EQ(serial.size(), 24U);
-  for (Char c : serial) EXPECT_TRUE((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F'));
-  char expected[17];
-  std::snprintf(expected, sizeof expected, "%08X%08X", CPU_Signature(), CPU_FeatureSet());
-  EXPECT_EQ(ToUtf8(serial).substr(0, 16), expected);
+  const Regs one = Raw(1);
+  char expected[25];
+  std::snprintf(expected, sizeof expected, "%08X%08X%08X", one.a, one.d, one.c);
+  EXPECT_EQ(ToUtf8(CPU_SerialNumber()), expected);
 }
 
 TEST(CpuArithmetic, NoDivisionFlaw) {
@@ -174,23 +161,23 @@ TEST(CpuSpeed, ZeroTimeGivesZeroAtOnce) {
   EXPECT_EQ(CPU_Speed(0), 0.0F);
 }
 
-TEST(CpuSpeed, AgreesWithTheHostsFrequency) {
+// CPU_Speed counts the time-stamp counter against the tick count; the test counts it against
+// the steady clock. A busy host can hold a thread up at the end of either reading, so a reading
+// that disagrees is taken again a few times before the test gives up.
+TEST(CpuSpeed, AgreesWithTheTimeStampCountersRate) {
   if (!CPU_IDSupport()) GTEST_SKIP() << "the processor has no time-stamp counter";
-  const double reported = ReportedMegahertz();
-  if (reported <= 0) GTEST_SKIP() << "the host reports no processor frequency";
-  const float measured = CPU_Speed(200);
-  std::printf("measured %.1f MHz, the host reports %.1f MHz\n", measured, reported);
-  EXPECT_GT(measured, reported / 2);
-  EXPECT_LT(measured, reported * 2);
-}
-
-TEST(CpuSpeed, ShortTimesMeasureTheSameClock) {
-  if (!CPU_IDSupport()) GTEST_SKIP() << "the processor has no time-stamp counter";
-  const float a = CPU_Speed(20);
-  const float b = CPU_Speed(40);
-  EXPECT_GT(a, 0.0F);
-  EXPECT_GT(b, a * 0.8F);
-  EXPECT_LT(b, a * 1.25F);
+  for (const uint32_t ms : {200U, 20U}) {
+    double rate = 0;
+    float measured = 0;
+    bool agree = false;
+    for (int attempt = 0; attempt < 4 && !agree; ++attempt) {
+      rate = TimeStampMegahertz(100);
+      measured = CPU_Speed(ms);
+      agree = measured > rate * 0.8 && measured < rate * 1.25;
+    }
+    std::printf("CPU_Speed(%u) %.1f MHz, counter rate %.1f MHz\n", ms, measured, rate);
+    EXPECT_TRUE(agree) << "CPU_Speed(" << ms << ") " << measured << " MHz, rate " << rate;
+  }
 }
 
 }  // namespace
