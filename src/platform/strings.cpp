@@ -2,6 +2,8 @@
 // 8-bit byte strings.
 #include "xan/platform/strings.h"
 
+#include "host_names.h"
+
 #include <algorithm>
 
 namespace xan {
@@ -46,7 +48,11 @@ bool IsLowSurrogate(char32_t c) {
 
 }  // namespace
 
-std::string ToUtf8(StringView text) {
+namespace {
+
+// UTF-16 to UTF-8. A lone surrogate becomes U+FFFD, or with Escaped the byte it stands for
+// (U+DC80..U+DCFF, see Utf8ToUtf16) or its own three-byte form, so that nothing is lost.
+std::string Utf16ToUtf8(StringView text, bool Escaped) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
@@ -55,14 +61,20 @@ std::string ToUtf8(StringView text) {
       c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
       ++i;
     } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
-      c = kReplacement;
+      if (Escaped && c >= 0xDC80 && c <= 0xDCFF) {
+        out += static_cast<char>(c - 0xDC00);
+        continue;
+      }
+      if (!Escaped) c = kReplacement;
     }
     AppendUtf8(out, c);
   }
   return out;
 }
 
-String FromUtf8(std::string_view text) {
+// UTF-8 to UTF-16. A byte that does not begin a valid sequence becomes U+FFFD together with
+// the valid prefix it starts, or with Escaped each such byte b alone becomes U+DC00 + b.
+String Utf8ToUtf16(std::string_view text, bool Escaped) {
   String out;
   out.reserve(text.size());
   size_t i = 0;
@@ -109,6 +121,11 @@ String FromUtf8(std::string_view text) {
       }
     }
     if (!ok || cp < min || cp > 0x10FFFF) {
+      if (Escaped) {
+        out += static_cast<Char>(0xDC00 + b0);
+        ++i;
+        continue;
+      }
       out += kReplacement;
       i += std::max<size_t>(used, 1);
       continue;
@@ -123,6 +140,24 @@ String FromUtf8(std::string_view text) {
     i += len;
   }
   return out;
+}
+
+}  // namespace
+
+std::string ToUtf8(StringView text) {
+  return Utf16ToUtf8(text, false);
+}
+
+String FromUtf8(std::string_view text) {
+  return Utf8ToUtf16(text, false);
+}
+
+std::string EncodeHostName(StringView name) {
+  return Utf16ToUtf8(name, true);
+}
+
+String DecodeHostName(std::string_view bytes) {
+  return Utf8ToUtf16(bytes, true);
 }
 
 uint8_t CharToAnsi(Char c, uint8_t fallback) noexcept {

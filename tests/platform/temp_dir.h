@@ -27,7 +27,19 @@ class TempDirTest : public ::testing::Test {
     FAIL() << "cannot create a temporary directory";
   }
   void TearDown() override {
+    // A test may leave directories without write or search permission: give them back first.
     std::error_code ec;
+    std::filesystem::permissions(FDir, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    for (auto it = std::filesystem::recursive_directory_iterator(
+             FDir, std::filesystem::directory_options::skip_permission_denied, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+      if (it->is_directory(ec) && !it->is_symlink(ec)) {
+        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
+      }
+    }
+    ec.clear();
     std::filesystem::remove_all(FDir, ec);
   }
 

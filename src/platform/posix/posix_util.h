@@ -11,6 +11,7 @@
 #include <string>
 #include <utility>
 
+#include "../host_names.h"
 #include "xan/platform/exceptions.h"
 #include "xan/platform/strings.h"
 
@@ -46,11 +47,12 @@ template <class E = EInOutError>
   throw E(std::move(message), Err);
 }
 
-// A file name in the host's encoding (UTF-8). False when the name cannot be handed to the host:
-// it is empty or holds a NUL character, which would cut it short.
+// A file name in the host's encoding (UTF-8 that keeps the bytes of names found on disk, see
+// host_names.h). False when the name cannot be handed to the host: it is empty or holds a NUL
+// character, which would cut it short.
 inline bool HostFileName(StringView FileName, std::string& Out) {
   if (FileName.empty() || FileName.find(u'\0') != StringView::npos) return false;
-  Out = ToUtf8(FileName);
+  Out = EncodeHostName(FileName);
   return true;
 }
 

@@ -1,0 +1,243 @@
+// The platform's file services on real entries in a temporary directory: masks, the directory
+// search with its attribute filter, names that are not UTF-8, and the entry operations.
+#include "xan/platform/filesystem.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <random>
+#include <set>
+
+#include "platform/host_names.h"
+#include "temp_dir.h"
+#include "xan/platform/exceptions.h"
+
+namespace xan {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(MatchesMask, StarsQuestionMarksAndTheEveryEntryMask) {
+  const struct {
+    const char16_t* name;
+    const char16_t* mask;
+    bool match;
+  } cases[] = {
+      {u"report.txt", u"*.txt", true},
+      {u"report.txt", u"*.TXT", false},
+      {u"README", u"*.*", true},
+      {u"README", u"*", true},
+      {u"ab", u"a?", true},
+      {u"a", u"a?", false},
+      {u"abc", u"a*c", true},
+      {u"ac", u"a*c", true},
+      {u"abcb", u"a*b", true},
+      {u"abcd", u"a*b", false},
+      {u"a.b.c", u"*.c", true},
+      {u"x", u"", false},
+      {u"", u"*", true},
+      {u"aXbXc", u"a*b*c", true},
+      {u"name", u"name", true},
+      {u"name", u"nam", false},
+      {u"\u00e9t\u00e9", u"?t?", true},
+      {u"aaaaaaaaab", u"*a*a*a*b", true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(MatchesMask(c.name, c.mask), c.match) << ToUtf8(c.name) << " " << ToUtf8(c.mask);
+  }
+}
+
+TEST(HostNames, EveryByteStringRoundTrips) {
+  for (int b = 0; b < 256; ++b) {
+    const std::string one(1, static_cast<char>(b));
+    ASSERT_EQ(EncodeHostName(DecodeHostName(one)), one) << b;
+    if (b >= 0x80) {
+      EXPECT_EQ(DecodeHostName(one), String(1, static_cast<Char>(0xDC00 + b)));
+    }
+  }
+  std::mt19937 gen(7);
+  for (int i = 0; i < 20000; ++i) {
+    std::string bytes(gen() % 12, '\0');
+    for (char& c : bytes) c = static_cast<char>(gen() % 4 == 0 ? 0xC0 + gen() % 64 : gen());
+    ASSERT_EQ(EncodeHostName(DecodeHostName(bytes)), bytes);
+  }
+  EXPECT_EQ(DecodeHostName("a\xC3\xA9"), u"a\u00e9");
+  EXPECT_EQ(EncodeHostName(u"\U0001F600"), "\xF0\x9F\x98\x80");
+}
+
+class FileSystem : public testing::TempDirTest {
+ protected:
+  String Dir() const { return FromUtf8(FDir.string()); }
+  std::map<String, uint32_t> Search(StringView Mask, uint32_t Attr, bool Details = true) const {
+    std::map<String, uint32_t> found;
+    TDirSearch search(Dir(), Mask, Attr, Details);
+    for (TSearchRec rec; search.Next(rec);) {
+      EXPECT_TRUE(found.emplace(rec.Name, rec.Attr).second) << "reported twice";
+    }
+    EXPECT_EQ(search.Error(), 0);
+    return found;
+  }
+};
+
+TEST_F(FileSystem, SearchReportsKindsAndFiltersAsWindowsDoes) {
+  WriteBytes("a.txt", "12345");
+  WriteBytes("b.TXT", "");
+  WriteBytes(".hidden", "x");
+  fs::create_directory(HostPath("sub"));
+  fs::create_directory(HostPath(".cache"));
+  fs::create_symlink(HostPath("a.txt"), HostPath("link"));
+  fs::create_symlink(HostPath("sub"), HostPath("dirlink"));
+  fs::create_symlink(HostPath("missing"), HostPath("dangling"));
+  ASSERT_EQ(::mkfifo(HostPath("fifo").c_str(), 0600), 0);
+
+  const std::map<String, uint32_t> all = {
+      {u"a.txt", faArchive},
+      {u"b.TXT", faArchive},
+      {u".hidden", faArchive | faHidden},
+      {u"sub", faDirectory},
+      {u".cache", faDirectory | faHidden},
+      {u"link", faArchive | faSymLink},
+      {u"dirlink", faDirectory | faSymLink},
+      {u"dangling", faSymLink},
+      {u"fifo", faSysFile},
+  };
+  EXPECT_EQ(Search(u"*.*", faAnyFile), all);
+  EXPECT_EQ(Search(u"*", faAnyFile, false), all);
+  const std::map<String, uint32_t> plain = {{u"a.txt", faArchive},
+                                            {u"b.TXT", faArchive},
+                                            {u"link", faArchive | faSymLink},
+                                            {u"dangling", faSymLink}};
+  EXPECT_EQ(Search(u"*.*", 0), plain);
+  auto dirs = plain;
+  dirs.emplace(u"sub", faDirectory);
+  dirs.emplace(u"dirlink", faDirectory | faSymLink);
+  EXPECT_EQ(Search(u"*.*", faDirectory), dirs);
+  EXPECT_EQ(Search(u"*.txt", faAnyFile), (std::map<String, uint32_t>{{u"a.txt", faArchive}}));
+
+  TDirSearch search(Dir(), u"a.txt");
+  TSearchRec rec;
+  ASSERT_TRUE(search.Next(rec));
+  struct stat st {};
+  ASSERT_EQ(::stat(HostPath("a.txt").c_str(), &st), 0);
+  EXPECT_EQ(rec.Size, 5);
+  EXPECT_EQ(rec.TimeNs, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec);
+  EXPECT_FALSE(search.Next(rec));
+  EXPECT_EQ(rec.Name, u"a.txt") << "a finished search leaves the record alone";
+
+  TSearchRec link;
+  ASSERT_TRUE(FileGetInfo(Path("link"), link));
+  EXPECT_EQ(link.Name, u"link");
+  EXPECT_EQ(link.Size, 5) << "a link reports its target's size";
+}
+
+TEST_F(FileSystem, MissingOrUnreadableDirectoriesGiveNoEntries) {
+  TDirSearch missing(Path("nowhere"), u"*.*");
+  TSearchRec rec;
+  EXPECT_FALSE(missing.Next(rec));
+  EXPECT_EQ(missing.Error(), ENOENT);
+  WriteBytes("file", "");
+  TDirSearch notDir(Path("file"), u"*.*");
+  EXPECT_FALSE(notDir.Next(rec));
+  EXPECT_EQ(notDir.Error(), ENOTDIR);
+  TDirSearch nul(Dir() + String(1, u'\0') + u"x", u"*.*");
+  EXPECT_FALSE(nul.Next(rec));
+  EXPECT_NE(nul.Error(), 0);
+}
+
+TEST_F(FileSystem, NamesThatAreNotUtf8CanBeFoundAndHandledAgain) {
+  const std::string raw = "x\xE9y\nz";  // Latin-1 byte and a newline
+  WriteBytes(raw, "data");
+  const auto found = Search(u"*", faAnyFile);
+  ASSERT_EQ(found.size(), 1U);
+  const String name = found.begin()->first;
+  const String escapedE9(1, static_cast<Char>(0xDCE9));
+  const String escapedFF(1, static_cast<Char>(0xDCFF));
+  EXPECT_EQ(name, u"x" + escapedE9 + u"y\nz");
+  const String path = Dir() + u"/" + name;
+  EXPECT_TRUE(FileExists(path));
+  EXPECT_EQ(RenameFile(path, path + escapedFF), 0);
+  EXPECT_TRUE(fs::exists(HostPath(raw + "\xFF")));
+  EXPECT_EQ(EraseFile(path + escapedFF), 0);
+  EXPECT_TRUE(fs::is_empty(FDir));
+}
+
+TEST_F(FileSystem, EntryOperationsReportTheHostsErrors) {
+  EXPECT_EQ(ForceDirectories(Path("a/b/c/")), 0);
+  EXPECT_TRUE(DirectoryExists(Path("a/b/c")));
+  EXPECT_EQ(ForceDirectories(Path("a/b")), 0) << "existing directories are fine";
+  WriteBytes("a/f", "1");
+  EXPECT_EQ(ForceDirectories(Path("a/f/g")), ENOTDIR);
+  EXPECT_EQ(CreateDir(Path("a")), EEXIST);
+  EXPECT_EQ(CreateDir(Path("x/y")), ENOENT);
+  EXPECT_EQ(RemoveDir(Path("a/b")), ENOTEMPTY);
+  EXPECT_EQ(RemoveDir(Path("a/b/c")), 0);
+  EXPECT_EQ(EraseFile(Path("a/b")), EISDIR);
+  EXPECT_EQ(EraseFile(Path("none")), ENOENT);
+  EXPECT_EQ(EraseFile(u""), ENOENT);
+
+  WriteBytes("a/g", "2");
+  EXPECT_EQ(RenameFile(Path("a/f"), Path("a/g")), EEXIST);
+  EXPECT_EQ(ReadBytes("a/g"), "2") << "an existing name is never replaced";
+  EXPECT_EQ(RenameFile(Path("a/f"), Path("a/h")), 0);
+  EXPECT_EQ(ReadBytes("a/h"), "1");
+  EXPECT_EQ(RenameFile(Path("a/f"), Path("a/i")), ENOENT);
+
+  fs::create_symlink(HostPath("a/g"), HostPath("ln"));
+  EXPECT_EQ(EraseFile(Path("ln")), 0);
+  EXPECT_TRUE(fs::exists(HostPath("a/g"))) << "the link goes, its target stays";
+
+  EXPECT_EQ(FileGetAttr(Path("none")), faInvalid);
+  EXPECT_TRUE(FileExists(Path("a/g")));
+  EXPECT_FALSE(FileExists(Path("a")));
+  EXPECT_FALSE(DirectoryExists(Path("a/g")));
+  try {
+    RaiseFileError(ENOENT, u"Cannot rename", u"a.txt");
+    FAIL() << "no exception";
+  } catch (const EInOutError& e) {
+    EXPECT_EQ(e.ErrorCode(), ENOENT);
+    EXPECT_EQ(e.Message(), u"Cannot rename \"a.txt\": " + FromUtf8(std::strerror(ENOENT)));
+  }
+}
+
+TEST_F(FileSystem, ReadOnlyMeansTheCallerMayNotWrite) {
+  WriteBytes("ro", "x");
+  fs::permissions(HostPath("ro"), fs::perms::owner_read | fs::perms::group_read);
+  // Root may write anyway; the bit follows what the caller may do, read here by the test itself.
+  const bool writable = ::access(HostPath("ro").c_str(), W_OK) == 0;
+  EXPECT_EQ((FileGetAttr(Path("ro")) & faReadOnly) != 0, !writable);
+
+  WriteBytes("src", "x");
+  fs::permissions(HostPath("src"), fs::perms::owner_read | fs::perms::others_read);
+  const auto then = fs::file_time_type::clock::now() - std::chrono::hours(50);
+  fs::last_write_time(HostPath("src"), then);
+  WriteBytes("dst", "y");
+  EXPECT_EQ(CopyFileTimes(Path("src"), Path("dst")), 0);
+  EXPECT_EQ(fs::last_write_time(HostPath("dst")), then);
+  EXPECT_EQ(CopyFilePermissions(Path("src"), Path("dst"), true), 0);
+  EXPECT_EQ(fs::status(HostPath("dst")).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+  EXPECT_EQ(CopyFilePermissions(Path("src"), Path("dst"), false), 0);
+  EXPECT_EQ(fs::status(HostPath("dst")).permissions(),
+            fs::perms::owner_read | fs::perms::others_read);
+  EXPECT_EQ(CopyFileTimes(Path("none"), Path("dst")), ENOENT);
+}
+
+TEST(ExpandFileName, MakesPathsAbsoluteByTextAlone) {
+  const String cwd = FromUtf8(fs::current_path().string());
+  EXPECT_EQ(GetCurrentDir(), cwd);
+  EXPECT_EQ(ExpandFileName(u"/a/./b//c/../d"), u"/a/b/d");
+  EXPECT_EQ(ExpandFileName(u"/a/b/"), u"/a/b/");
+  EXPECT_EQ(ExpandFileName(u"/.."), u"/");
+  EXPECT_EQ(ExpandFileName(u"/"), u"/");
+  EXPECT_EQ(ExpandFileName(u"x/y/"), (cwd == u"/" ? u"" : cwd) + u"/x/y/");
+  EXPECT_EQ(ExpandFileName(u""), cwd);
+  EXPECT_EQ(ExpandFileName(u"/a/../../b"), u"/b");
+}
+
+}  // namespace
+}  // namespace xan
