@@ -2,4 +2,5 @@
 // Each topic has its own header under xan/filesys/.
 #pragma once
 
+#include "xan/filesys/paths.h"
 #include "xan/stringl.h"
