@@ -181,8 +181,14 @@ struct TRectDouble {
 
   constexpr TPointDouble TopLeft() const noexcept { return {Left, Top}; }
   constexpr TPointDouble BottomRight() const noexcept { return {Right, Bottom}; }
-  constexpr void SetTopLeft(TPointDouble p) noexcept { Left = p.X, Top = p.Y; }
-  constexpr void SetBottomRight(TPointDouble p) noexcept { Right = p.X, Bottom = p.Y; }
+  constexpr void SetTopLeft(TPointDouble p) noexcept {
+    Left = p.X;
+    Top = p.Y;
+  }
+  constexpr void SetBottomRight(TPointDouble p) noexcept {
+    Right = p.X;
+    Bottom = p.Y;
+  }
   friend constexpr bool operator==(const TRectDouble&, const TRectDouble&) = default;
 };
 

@@ -14,17 +14,27 @@ run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/package -B ${WORK_DIR}/consumer -G Ninja
     -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release)
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/consumer)
-run(${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${prefix}/lib ${WORK_DIR}/consumer/consumer)
+# CMake gives the consumer a run path to the installed library.
+run(${WORK_DIR}/consumer/consumer)
 
-# pkg-config: compile and link the same program with the flags it gives.
+# pkg-config: compile and link the same program with the flags it gives, in C++23, and run it
+# through the run path the README shows (no LD_LIBRARY_PATH).
 file(GLOB pcdir ${prefix}/lib*/pkgconfig ${prefix}/lib/*/pkgconfig)
-execute_process(COMMAND ${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${pcdir}
-                pkg-config --cflags --libs xan
-                OUTPUT_VARIABLE flags RESULT_VARIABLE rc OUTPUT_STRIP_TRAILING_WHITESPACE)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "pkg-config does not know xan")
+function(pkg_config out)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${pcdir} pkg-config ${ARGN} xan
+                  OUTPUT_VARIABLE value RESULT_VARIABLE rc OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "pkg-config ${ARGN} xan failed")
+  endif()
+  set(${out} "${value}" PARENT_SCOPE)
+endfunction()
+pkg_config(flags --cflags --libs)
+pkg_config(libdir --variable=libdir)
+if(flags MATCHES "-std=")
+  message(FATAL_ERROR "xan.pc sets the language standard: ${flags}")
 endif()
 separate_arguments(flags UNIX_COMMAND "${flags}")
-run(${CXX} ${SOURCE_DIR}/tests/package/main.cpp ${flags} -o ${WORK_DIR}/pc_consumer)
-run(${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${prefix}/lib ${WORK_DIR}/pc_consumer)
+run(${CXX} -std=c++23 -DXAN_EXPECT_CXX23 ${SOURCE_DIR}/tests/package/main.cpp ${flags}
+    -Wl,-rpath,${libdir} -o ${WORK_DIR}/pc_consumer)
+run(${WORK_DIR}/pc_consumer)
 file(REMOVE_RECURSE ${WORK_DIR})

@@ -350,8 +350,12 @@ class XAN_EXPORT TStringArray : public TComponent {
   // The bytes of the string a reference points at (empty for 0).
   std::string_view RefBytes(uint32_t ref) const noexcept;
   // The reference of column c, stored row p (1-based), both in range.
-  uint32_t& Ref(int32_t c, int32_t p) noexcept { return FPoiArray[c][p - 1]; }
-  uint32_t Ref(int32_t c, int32_t p) const noexcept { return FPoiArray[c][p - 1]; }
+  uint32_t& Ref(int32_t c, int32_t p) noexcept {
+    return FPoiArray[static_cast<size_t>(c)][static_cast<size_t>(p - 1)];
+  }
+  uint32_t Ref(int32_t c, int32_t p) const noexcept {
+    return FPoiArray[static_cast<size_t>(c)][static_cast<size_t>(p - 1)];
+  }
   // The cell bytes at column c, visible row r; empty when out of range.
   std::string_view CellBytes(int32_t c, int32_t r) const noexcept;
   bool ValidCol(int32_t c) const noexcept { return c >= 0 && c <= FNCol; }
