@@ -195,8 +195,12 @@ uint16_t CalcNextCRC16(uint8_t b, uint16_t crc) noexcept {
 }
 
 uint16_t CRC16ofBuffer(const TBytes& buffer, int32_t NumBytes, TCRC16Mode mode) noexcept {
+  return CRC16ofBuffer(std::span(buffer.data(), CoveredBytes(buffer, NumBytes)), mode);
+}
+
+uint16_t CRC16ofBuffer(std::span<const uint8_t> bytes, TCRC16Mode mode) noexcept {
   const uint16_t start = mode == crcCCITT ? 0xFFFF : 0x0000;
-  return detail::Crc16Update(start, buffer.data(), CoveredBytes(buffer, NumBytes));
+  return detail::Crc16Update(start, bytes.data(), bytes.size());
 }
 
 uint32_t CalcNextCRC32(uint8_t b, uint32_t crc) noexcept {
@@ -204,7 +208,11 @@ uint32_t CalcNextCRC32(uint8_t b, uint32_t crc) noexcept {
 }
 
 uint32_t CRC32ofBuffer(const TBytes& buffer, int32_t NumBytes) noexcept {
-  return ~detail::Crc32Update(0xFFFFFFFFU, buffer.data(), CoveredBytes(buffer, NumBytes));
+  return CRC32ofBuffer(std::span(buffer.data(), CoveredBytes(buffer, NumBytes)));
+}
+
+uint32_t CRC32ofBuffer(std::span<const uint8_t> bytes) noexcept {
+  return ~detail::Crc32Update(0xFFFFFFFFU, bytes.data(), bytes.size());
 }
 
 uint32_t CalcCRC32ofFile(StringView FileName) noexcept {
@@ -234,6 +242,12 @@ TSHACode SHA1FromStream(TStream& AStream) {
 TSHACode SHA1FromFile(StringView FileName) {
   TFileStream file(FileName, fmOpenRead | fmShareCompat);
   return SHA1FromStream(file);
+}
+
+TSHACode SHA1FromBuffer(std::span<const uint8_t> bytes) noexcept {
+  detail::TSha1 sha;
+  sha.Update(bytes.data(), bytes.size());
+  return sha.Final();
 }
 
 TSHACode SHA1FromString(StringView text) noexcept {

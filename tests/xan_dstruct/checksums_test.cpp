@@ -2,6 +2,8 @@
 // the published check values and digests, and every fast path against its portable twin.
 #include "xan/dstruct/checksums.h"
 
+#include <sys/mman.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -178,6 +180,52 @@ TEST(CrcBuffers, EmptyAndOutOfRangeCounts) {
   // Only the counted bytes take part.
   EXPECT_EQ(CRC32ofBuffer(Bytes("123456789xyz"), 9), 0xCBF43926U);
   EXPECT_EQ(CRC16ofBuffer(Bytes("123456789xyz"), 9, crcZModem), 0x31C3);
+}
+
+TEST(CrcBuffers, SpansOfAnyLengthGiveTheBufferValues) {
+  const TBytes data = RandomBytes(1000, 5);
+  for (size_t n : {0U, 1U, 9U, 999U, 1000U}) {
+    const std::span<const uint8_t> bytes(data.data(), n);
+    const auto count = static_cast<int32_t>(n);
+    EXPECT_EQ(CRC32ofBuffer(bytes), CRC32ofBuffer(data, count));
+    EXPECT_EQ(CRC16ofBuffer(bytes, crcCCITT), CRC16ofBuffer(data, count, crcCCITT));
+    TStringStream stream(std::string_view(reinterpret_cast<const char*>(data.data()), n));
+    EXPECT_EQ(SHA1FromBuffer(bytes), SHA1FromStream(stream));
+  }
+}
+
+// 3 GiB of zeros with marked bytes on both sides of 2 GiB and at the end show that no length is
+// cut to 31 or 32 bits; the whole is compared with the same bytes taken in 1 GiB pieces. The
+// memory comes in huge pages where the host offers them: page faults are slow in some virtual
+// machines.
+TEST(CrcBuffers, SpansBeyondTwoGigabytes) {
+  constexpr size_t kSize = size_t{3} << 30;
+  constexpr size_t kHuge = size_t{2} << 20;
+  void* map = ::mmap(nullptr, kSize + kHuge, PROT_READ | PROT_WRITE,
+                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  if (map == MAP_FAILED) GTEST_SKIP() << "the host gives no 3 GiB of memory";
+  auto* bytes = reinterpret_cast<uint8_t*>((reinterpret_cast<uintptr_t>(map) + kHuge - 1) &
+                                           ~uintptr_t{kHuge - 1});
+  ::madvise(bytes, kSize, MADV_HUGEPAGE);
+  for (size_t at = 0; at < kSize; at += 4096) bytes[at] = 0;
+  for (size_t at : {size_t{0}, (size_t{1} << 31) - 1, size_t{1} << 31, kSize - 1}) bytes[at] = 0xA5;
+  const std::span<const uint8_t> all(bytes, kSize);
+  uint32_t crc32 = 0xFFFFFFFFU;
+  uint16_t crc16 = 0xFFFF;
+  for (size_t at = 0; at < kSize; at += size_t{1} << 30) {
+    crc32 = detail::Crc32Update(crc32, bytes + at, size_t{1} << 30);
+    crc16 = detail::Crc16Update(crc16, bytes + at, size_t{1} << 30);
+  }
+  EXPECT_EQ(CRC32ofBuffer(all), ~crc32);
+  EXPECT_EQ(CRC16ofBuffer(all, crcCCITT), crc16);
+  EXPECT_NE(CRC32ofBuffer(all), CRC32ofBuffer(all.first(size_t{1} << 31)));
+  // SHA-1 is slower: just past 2 GiB is enough to cross the signed 32-bit limit.
+  const auto sha1Part = all.first((size_t{1} << 31) + 4096);
+  detail::TSha1 sha;
+  sha.Update(sha1Part.data(), size_t{1} << 30);
+  sha.Update(sha1Part.data() + (size_t{1} << 30), sha1Part.size() - (size_t{1} << 30));
+  EXPECT_EQ(SHA1FromBuffer(sha1Part), sha.Final());
+  ::munmap(map, kSize + kHuge);
 }
 
 // ------------------------------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 
 #include "xan/platform/export.h"
 #include "xan/platform/streams.h"
@@ -41,6 +42,11 @@ XAN_EXPORT uint16_t CalcNextCRC16(uint8_t b, uint16_t crc) noexcept;
 //   empty, crcZModem => 0x0000           empty, crcCCITT => 0xFFFF
 XAN_EXPORT uint16_t CRC16ofBuffer(const TBytes& buffer, int32_t NumBytes, TCRC16Mode mode) noexcept;
 
+// The same over any bytes in memory, of any length (also beyond 2 GiB).
+//   const uint8_t digits[] = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
+//   CRC16ofBuffer(std::span(digits), crcCCITT) => 0x29B1
+XAN_EXPORT uint16_t CRC16ofBuffer(std::span<const uint8_t> bytes, TCRC16Mode mode) noexcept;
+
 // ================================================================================================
 // CRC-32
 //
@@ -61,6 +67,12 @@ XAN_EXPORT uint32_t CalcNextCRC32(uint8_t b, uint32_t crc) noexcept;
 // end. NumBytes is cut to the buffer's length; zero or a negative count gives 0. Never raises.
 //   "123456789" => 0xCBF43926     "a" => 0xE8B7BE43     empty => 0
 XAN_EXPORT uint32_t CRC32ofBuffer(const TBytes& buffer, int32_t NumBytes) noexcept;
+
+// The same over any bytes in memory, of any length (also beyond 2 GiB): a pointer and a length
+// make a span.
+//   CRC32ofBuffer(std::span(data, size)) for the 9 bytes "123456789" => 0xCBF43926
+//   CRC32ofBuffer({}) => 0
+XAN_EXPORT uint32_t CRC32ofBuffer(std::span<const uint8_t> bytes) noexcept;
 
 // The CRC-32 of a file's whole content, the value CRC32ofBuffer gives for it. The file is
 // opened read-only (no process-wide setting is touched), read from its start in blocks and
@@ -85,6 +97,10 @@ using TSHACode = std::array<uint8_t, 20>;
 //   SHA1DigestToHex(SHA1FromString(u"abc")) => the digest of the bytes 61 00 62 00 63 00,
 //                                              "9F04F41A848514162050E3D68C1A7ABB441DC2B5"
 XAN_EXPORT TSHACode SHA1FromString(StringView text) noexcept;
+
+// The SHA-1 of bytes in memory, of any length (also beyond 2 GiB). Never raises.
+//   the 3 bytes "abc" => "A9993E364706816ABA3E25717850C26C9CD0D89D"
+XAN_EXPORT TSHACode SHA1FromBuffer(std::span<const uint8_t> bytes) noexcept;
 
 // The SHA-1 of the bytes of AStream from its position to its end, read in blocks; the stream is
 // left at its end. Stream errors pass to the caller.
