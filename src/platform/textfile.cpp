@@ -70,12 +70,32 @@ size_t FindLineEnd(const uint8_t* P, size_t N) noexcept {
   return i;
 }
 
+// Whether b can be byte `index` (1..3) of a valid UTF-8 sequence that begins with `lead`: a
+// continuation byte, with the narrower second-byte ranges that exclude overlong forms,
+// surrogates and values above U+10FFFF.
+bool Utf8ContinuationFits(uint8_t lead, size_t index, uint8_t b) noexcept {
+  if ((b & 0xC0) != 0x80) return false;
+  if (index != 1) return true;
+  switch (lead) {
+    case 0xE0:
+      return b >= 0xA0;
+    case 0xED:
+      return b <= 0x9F;
+    case 0xF0:
+      return b >= 0x90;
+    case 0xF4:
+      return b <= 0x8F;
+    default:
+      return true;
+  }
+}
+
 }  // namespace
 
 TTextFile::TTextFile() noexcept = default;
 
-TTextFile::TTextFile(StringView FileName, TTextFileMode Mode) {
-  Open(FileName, Mode);
+TTextFile::TTextFile(StringView FileName, TTextFileMode Mode, TTextEncoding Encoding) {
+  Open(FileName, Mode, Encoding);
 }
 
 TTextFile::TTextFile(TTextFile&&) noexcept = default;
@@ -89,6 +109,8 @@ TTextFile& TTextFile::operator=(TTextFile&& Other) noexcept {
     FStream = std::move(Other.FStream);
     FFileName = std::move(Other.FFileName);
     FMode = Other.FMode;
+    FEncoding = Other.FEncoding;
+    FPendingLow = Other.FPendingLow;
   }
   return *this;
 }
@@ -100,7 +122,7 @@ TTextFile::~TTextFile() {
   }
 }
 
-void TTextFile::Open(StringView FileName, TTextFileMode Mode) {
+void TTextFile::Open(StringView FileName, TTextFileMode Mode, TTextEncoding Encoding) {
   Close();
   String name(FileName);
   std::unique_ptr<TFileStream> stream;
@@ -119,6 +141,24 @@ void TTextFile::Open(StringView FileName, TTextFileMode Mode) {
   FStream = std::move(stream);
   FFileName = std::move(name);
   FMode = Mode;
+  FEncoding = Encoding;
+  FPendingLow = 0;
+  if (Mode == tfmRead) SkipByteOrderMark();
+}
+
+void TTextFile::SkipByteOrderMark() {
+  if (FEncoding != teUtf8) return;
+  const auto window = FStream->Buffered();
+  uint8_t bom[3] = {};
+  if (window.size() >= 3) {
+    std::memcpy(bom, window.data(), 3);
+  } else if (FStream->Read(bom, 3) == 3) {
+    FStream->Seek(-3, soCurrent);
+  } else {
+    FStream->SetPosition(0);
+    return;
+  }
+  if (bom[0] == 0xEF && bom[1] == 0xBB && bom[2] == 0xBF) FStream->Seek(3, soCurrent);
 }
 
 void TTextFile::Close() {
@@ -131,9 +171,11 @@ void TTextFile::Rewind() {
   if (!FStream) RaiseTextFileError(ioFileNotOpen);
   if (FMode == tfmRead) {
     FStream->SetPosition(0);
+    FPendingLow = 0;
+    SkipByteOrderMark();
     return;
   }
-  Open(String(FFileName), tfmRead);
+  Open(String(FFileName), tfmRead, FEncoding);
 }
 
 TStream& TTextFile::Input() {
@@ -149,16 +191,45 @@ TStream& TTextFile::Output() {
 }
 
 bool TTextFile::ReadChar(Char& C) {
+  TStream& in = Input();
+  if (FPendingLow != 0) {
+    C = std::exchange(FPendingLow, Char{0});
+    return true;
+  }
   uint8_t b = 0;
-  if (!Input().NextByte(b)) return false;
-  C = AnsiToChar(b);
+  if (!in.NextByte(b)) return false;
+  if (FEncoding == teAnsi || b < 0x80) {
+    C = FEncoding == teAnsi ? AnsiToChar(b) : static_cast<Char>(b);
+    return true;
+  }
+  // One UTF-8 sequence: the lead byte and the continuation bytes that keep it valid; an invalid
+  // sequence ends at the first byte that does not fit and reads as one U+FFFD.
+  const uint8_t lead = b;
+  const size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                        : lead >= 0xE0 && lead <= 0xEF ? 3
+                        : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                       : 1;
+  std::string bytes(1, static_cast<char>(lead));
+  while (bytes.size() < length && PeekByte(in, b) && Utf8ContinuationFits(lead, bytes.size(), b)) {
+    bytes += static_cast<char>(b);
+    in.NextByte(b);
+  }
+  const String unit = FromUtf8(bytes);
+  C = unit[0];
+  if (unit.size() == 2) FPendingLow = unit[1];  // a character above U+FFFF
   return true;
 }
 
 bool TTextFile::PeekChar(Char& C) {
-  uint8_t b = 0;
-  if (!PeekByte(Input(), b)) return false;
-  C = AnsiToChar(b);
+  TStream& in = Input();
+  if (FPendingLow != 0) {
+    C = FPendingLow;
+    return true;
+  }
+  const int64_t at = in.Position();
+  if (!ReadChar(C)) return false;
+  in.SetPosition(at);
+  FPendingLow = 0;
   return true;
 }
 
@@ -169,7 +240,13 @@ String TTextFile::ReadLn() {
 }
 
 void TTextFile::ReadLn(String& Line) {
+  const Char pending = std::exchange(FPendingLow, Char{0});
   const std::string_view bytes = ReadLnBytes();
+  if (FEncoding == teUtf8) {
+    Line = FromUtf8(bytes);
+    if (pending != 0) Line.insert(Line.begin(), pending);
+    return;
+  }
   Line.resize(bytes.size());
   std::transform(bytes.begin(), bytes.end(), Line.begin(),
                  [](char b) { return AnsiToChar(static_cast<uint8_t>(b)); });
@@ -177,6 +254,7 @@ void TTextFile::ReadLn(String& Line) {
 
 std::string_view TTextFile::ReadLnBytes() {
   TStream& in = Input();
+  FPendingLow = 0;
   bool copied = false;  // the line so far is in FLineBytes, not in the buffer
   uint8_t b = 0;
   for (;;) {
@@ -207,6 +285,7 @@ std::string_view TTextFile::ReadLnBytes() {
 
 int32_t TTextFile::ReadInteger() {
   TStream& in = Input();
+  FPendingLow = 0;
   uint8_t b = 0;
   do {
     if (!in.NextByte(b)) RaiseTextFileError(ioReadPastEnd);
@@ -227,7 +306,7 @@ bool TTextFile::Eof() {
   if (!FStream) RaiseTextFileError(ioFileNotOpen);
   if (FMode != tfmRead) return true;
   uint8_t b = 0;
-  return !PeekByte(*FStream, b);
+  return FPendingLow == 0 && !PeekByte(*FStream, b);
 }
 
 int64_t TTextFile::BytesLeft() {
@@ -236,13 +315,17 @@ int64_t TTextFile::BytesLeft() {
   return std::max<int64_t>(0, FStream->Size() - FStream->Position());
 }
 
+std::string TTextFile::Encode(StringView Text) const {
+  return FEncoding == teUtf8 ? ToUtf8(Text) : StringToAnsi(Text);
+}
+
 void TTextFile::Write(StringView Text) {
-  const std::string bytes = StringToAnsi(Text);
+  const std::string bytes = Encode(Text);
   Output().WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
 }
 
 void TTextFile::WriteLn(StringView Text) {
-  std::string bytes = StringToAnsi(Text);
+  std::string bytes = Encode(Text);
   bytes += "\r\n";
   Output().WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
 }

@@ -200,3 +200,55 @@ TEST_F(TextFile, OpeningAnotherFileClosesTheFirst) {
 
 }  // namespace
 }  // namespace xan
+
+namespace xan {
+namespace {
+
+TEST_F(TextFile, Utf8FilesReadAndWriteWholeCharacters) {
+  WriteBytes("u.txt", "\xEF\xBB\xBFZ\xC3\xBCrich \xF0\x9F\x98\x80\r\nx");
+  TTextFile f(Path("u.txt"), tfmRead, teUtf8);
+  EXPECT_EQ(f.ReadLn(), u"Z\u00FCrich \U0001F600");
+  f.Rewind();
+  String chars;
+  for (Char c; f.ReadChar(c);) chars += c;
+  EXPECT_EQ(chars, u"Z\u00FCrich \U0001F600\r\nx") << "the mark is skipped after Rewind too";
+  f.Rewind();
+  Char c = 0;
+  for (int i = 0; i < 7; ++i) f.ReadChar(c);
+  ASSERT_TRUE(f.ReadChar(c));
+  EXPECT_EQ(c, u'\xD83D');
+  ASSERT_TRUE(f.PeekChar(c));
+  EXPECT_EQ(c, u'\xDE00');
+  EXPECT_FALSE(f.Eof());
+  EXPECT_EQ(f.ReadLn(), u"\xDE00") << "the second half stays with the line";
+  EXPECT_EQ(f.ReadLn(), u"x");
+  TTextFile ansi(Path("u.txt"), tfmRead);
+  EXPECT_EQ(ansi.ReadLn(), u"\u00EF\u00BB\u00BFZ\u00C3\u00BCrich \u00F0\u0178\u02DC\u20AC");
+
+  TTextFile out(Path("w.txt"), tfmRewrite, teUtf8);
+  out.WriteLn(u"Z\u00FCrich");
+  out.Write(String(1, u'\xD800') + u"\U0001F600");
+  out.Close();
+  EXPECT_EQ(ReadBytes("w.txt"), "Z\xC3\xBCrich\r\n\xEF\xBF\xBD\xF0\x9F\x98\x80");
+}
+
+// Invalid UTF-8 reads as U+FFFD, the same whether taken character by character or by lines.
+TEST_F(TextFile, Utf8ReadCharAgreesWithReadLnOnAnyBytes) {
+  std::mt19937 rng(11);
+  const std::string alphabet = "a\x80\xBF\xC0\xC2\xC3\xDF\xE0\xE2\xED\xEF\xF0\xF4\xF5\x9F\xA0";
+  for (int round = 0; round < 300; ++round) {
+    std::string bytes(rng() % 40, 'a');
+    for (char& b : bytes) b = alphabet[rng() % alphabet.size()];
+    WriteBytes("r.txt", bytes);
+    TTextFile lines(Path("r.txt"), tfmRead, teUtf8);
+    const String line = lines.ReadLn();
+    EXPECT_EQ(line, FromUtf8(bytes));
+    TTextFile chars(Path("r.txt"), tfmRead, teUtf8);
+    String read;
+    for (Char c; chars.ReadChar(c);) read += c;
+    ASSERT_EQ(read, line) << ::testing::PrintToString(bytes);
+  }
+}
+
+}  // namespace
+}  // namespace xan

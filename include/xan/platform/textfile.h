@@ -21,6 +21,15 @@ enum TTextFileMode : uint8_t {
   tfmAppend    // an existing file, for writing after its end
 };
 
+// How the characters of a text file are stored as bytes.
+//   teAnsi: one byte per character in the ANSI code page (Windows-1252), the default and the
+//           encoding of every file the library's own readers and writers document;
+//   teUtf8: UTF-8, for files of other programs. On reading, a byte order mark at the start of the
+//           file is skipped, each character above U+FFFF comes as its two UTF-16 units (ReadChar
+//           hands out one at a time), and bytes that are not valid UTF-8 read as U+FFFD; on
+//           writing, no byte order mark is written and a lone surrogate is written as U+FFFD.
+enum TTextEncoding : uint8_t { teAnsi, teUtf8 };
+
 // Error codes of EInOutError that the text file raises itself (the host's errors carry errno).
 inline constexpr int32_t ioReadPastEnd = 100;       // "Read beyond end of file"
 inline constexpr int32_t ioFileNotOpen = 103;       // "File not open"
@@ -32,8 +41,11 @@ inline constexpr int32_t ioInvalidNumber = 106;     // "Invalid numeric format"
 //
 // Characters are bytes of the ANSI code page (Windows-1252) in the file: each byte read becomes
 // its character, and each character written becomes its byte, or '?' when the code page has
-// none. Reading takes CR LF, a lone LF and a lone CR each as one line end; writing ends lines
-// with CR LF.
+// none. A file opened with teUtf8 is read and written as UTF-8 instead (see TTextEncoding).
+// Reading takes CR LF, a lone LF and a lone CR each as one line end; writing ends lines with
+// CR LF.
+//   a UTF-8 file holding "Z\xC3\xBCrich": read with teAnsi => u"Z\u00C3\u00BCrich" ("ZÃ¼rich"),
+//                                          read with teUtf8 => u"Z\u00FCrich" ("Zürich")
 //
 // The file belongs to the object: it is closed by Close, by opening another file, or by the
 // destructor. Every failure raises EInOutError: the host's (errno, for instance an open of a
@@ -44,7 +56,7 @@ class XAN_EXPORT TTextFile {
   // A text file object with no file open.
   TTextFile() noexcept;
   // Opens FileName in Mode, as Open does.
-  TTextFile(StringView FileName, TTextFileMode Mode);
+  TTextFile(StringView FileName, TTextFileMode Mode, TTextEncoding Encoding = teAnsi);
   TTextFile(const TTextFile&) = delete;
   TTextFile& operator=(const TTextFile&) = delete;
   TTextFile(TTextFile&&) noexcept;
@@ -55,14 +67,16 @@ class XAN_EXPORT TTextFile {
   // ---------------------------------------------------------------------------------------------
   // Opening and closing
 
-  // Closes any file held, then opens FileName in Mode. Raises EFOpenError (tfmRead, tfmAppend:
-  // the file does not exist or cannot be opened) or EFCreateError (tfmRewrite).
-  void Open(StringView FileName, TTextFileMode Mode);
+  // Closes any file held, then opens FileName in Mode, its characters stored in Encoding.
+  // Raises EFOpenError (tfmRead, tfmAppend: the file does not exist or cannot be opened) or
+  // EFCreateError (tfmRewrite).
+  void Open(StringView FileName, TTextFileMode Mode, TTextEncoding Encoding = teAnsi);
   // Writes pending output and closes the file; nothing happens when no file is open. The file is
   // closed even when the last write fails and raises EInOutError.
   void Close();
   bool IsOpen() const noexcept { return FStream != nullptr; }
   TTextFileMode Mode() const noexcept { return FMode; }
+  TTextEncoding Encoding() const noexcept { return FEncoding; }
   const String& FileName() const noexcept { return FFileName; }
 
   // Starts reading the file again from its start. A file opened for writing gets its pending
@@ -86,9 +100,11 @@ class XAN_EXPORT TTextFile {
   String ReadLn();
   // The same into Line, reusing its storage: the form for loops over many lines.
   void ReadLn(String& Line);
-  // The same line as its bytes in the ANSI code page, without converting them: the view points
-  // into the file's buffer (or a copy the file keeps) and stays valid until the next read or
-  // close. For readers that parse most of a line as ASCII.
+  // The same line as its bytes as they stand in the file (ANSI or UTF-8), without converting
+  // them: the view points into the file's buffer (or a copy the file keeps) and stays valid
+  // until the next read or close. For readers that parse most of a line as ASCII. (In a UTF-8
+  // file, the second half of a character that ReadChar handed out half of is not among them: it
+  // is only handed out by ReadChar, PeekChar and ReadLn.)
   //   "ab" CR LF "cd" => "ab", then "cd", then "" (Eof() is true after "cd")
   std::string_view ReadLnBytes();
 
@@ -120,10 +136,14 @@ class XAN_EXPORT TTextFile {
  private:
   TStream& Input();
   TStream& Output();
+  void SkipByteOrderMark();
+  std::string Encode(StringView Text) const;
 
   std::unique_ptr<TFileStream> FStream;
   String FFileName;
   TTextFileMode FMode = tfmRead;
+  TTextEncoding FEncoding = teAnsi;
+  Char FPendingLow = 0;    // teUtf8: the second unit of a character ReadChar handed out half of
   std::string FLineBytes;  // ReadLnBytes' copy of a line that crosses the end of the buffer
 };
 
