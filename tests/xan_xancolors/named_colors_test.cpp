@@ -155,5 +155,29 @@ TEST(ObtainColorName, GivesTheFirstNameOrTheHexText) {
   }
 }
 
+TEST(ColorFromName, FindsEveryNameInAnyCaseAndNothingElse) {
+  for (size_t i = 0; i < AllXANColorNames.size(); ++i) {
+    String upper(AllXANColorNames[i]);
+    for (Char& c : upper) c = c >= u'a' && c <= u'z' ? static_cast<Char>(c - 32) : c;
+    for (const String& name : {String(AllXANColorNames[i]), upper}) {
+      bool found = false;
+      const TColor c = ColorFromName(name, found);
+      EXPECT_TRUE(found) << ToUtf8(name);
+      // The first entry of that name: the same value unless the name occurs earlier.
+      const auto first =
+          std::find(AllXANColorNames.begin(), AllXANColorNames.end(), AllXANColorNames[i]);
+      EXPECT_EQ(c, AllXANColors[static_cast<size_t>(first - AllXANColorNames.begin())]);
+    }
+  }
+  bool found = true;
+  EXPECT_EQ(ColorFromName(u"Orange", found), 0x00A5FFU);
+  EXPECT_EQ(ColorFromName(u"cyan", found), 0xFFFF00U);
+  for (const char16_t* name : {u"", u"Grey", u"Orange ", u"Orang", u"Äqua"}) {
+    found = true;
+    EXPECT_EQ(ColorFromName(name, found), 0U);
+    EXPECT_FALSE(found) << ToUtf8(name);
+  }
+}
+
 }  // namespace
 }  // namespace xan
