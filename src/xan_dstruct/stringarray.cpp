@@ -425,6 +425,36 @@ int32_t TStringArray::AddRow() {
   return FNRow;
 }
 
+template <class F>
+bool TStringArray::AddRowTextsOf(size_t n, F text, int32_t FirstColumn) {
+  if (FirstColumn < 0 || FirstColumn > FNCol) FirstColumn = 1;
+  const int32_t rows = FNRow;
+  if (AddRow() == rows) return false;
+  const int64_t lastColumn = FirstColumn + static_cast<int64_t>(n) - 1;
+  if (lastColumn > FNCol && lastColumn <= INT32_MAX)
+    SetNrOfColumns(static_cast<int32_t>(lastColumn));
+  bool whole = true;
+  for (size_t k = 0; k < n; ++k) {
+    const int64_t c = FirstColumn + static_cast<int64_t>(k);
+    const StringView t = text(k);
+    if (c > FNCol) return false;
+    const ShortString cell(t);
+    whole = whole && cell.ToString() == t;
+    SetString(static_cast<int32_t>(c), FNRow, cell);
+  }
+  return whole;
+}
+
+bool TStringArray::AddRowTexts(std::initializer_list<StringView> Texts, int32_t FirstColumn) {
+  return AddRowTextsOf(
+      Texts.size(), [&](size_t k) { return Texts.begin()[k]; }, FirstColumn);
+}
+
+bool TStringArray::AddRowTexts(std::span<const String> Texts, int32_t FirstColumn) {
+  return AddRowTextsOf(
+      Texts.size(), [&](size_t k) { return StringView(Texts[k]); }, FirstColumn);
+}
+
 void TStringArray::InsertRow(int32_t r) {
   if (!ValidRow(r) || FNRow == INT32_MAX) return;
   const int32_t p = FSortIx[static_cast<size_t>(r) - 1];

@@ -121,6 +121,29 @@ TEST(StringArrayCells, EveryWriteNotifiesOnce) {
   EXPECT_EQ(changes.count, 4);
 }
 
+TEST(StringArrayCells, AddRowTextsFillsANewRowAndTellsWhatWasLost) {
+  TStringArray t;
+  ChangeCounter changes(t);
+  EXPECT_TRUE(t.AddRowTexts({u"Z\u00fcrich", u"8001", u""}));
+  EXPECT_EQ(changes.count, 5) << "a row, a column, three texts";
+  EXPECT_EQ(t.NrOfRows(), 2);
+  EXPECT_EQ(t.NrOfColumns(), 3);
+  EXPECT_EQ(Cell(t, 1, 1), u"");
+  EXPECT_EQ(Cell(t, 1, 2), u"Z\u00fcrich");
+  EXPECT_EQ(Cell(t, 2, 2), u"8001");
+  EXPECT_FALSE(t.AddRowTexts({u"ok", u"\u4e00"}));
+  EXPECT_EQ(Cell(t, 2, 3), u"?");
+  const std::vector<String> texts = {u"head", Repeat(u'x', 256)};
+  EXPECT_FALSE(t.AddRowTexts(texts, 0));
+  EXPECT_EQ(Cell(t, 0, 4), u"head");
+  EXPECT_EQ(Cell(t, 1, 4), Repeat(u'x', 255));
+  EXPECT_TRUE(t.AddRowTexts(std::span<const String>(texts.data(), 1), 99)) << "column 1 then";
+  EXPECT_EQ(Cell(t, 1, 5), u"head");
+  EXPECT_EQ(t.NrOfRows(), 5);
+  EXPECT_TRUE(t.AddRowTexts({}));
+  EXPECT_EQ(t.NrOfRows(), 6);
+}
+
 TEST(StringArrayCells, AttributesTravelWithTheirRowThroughSorting) {
   TStringArray t;
   t.SetNrOfRows(3);

@@ -5,7 +5,9 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -128,6 +130,19 @@ class XAN_EXPORT TStringArray : public TComponent {
   // Adds a row at the end through Resize (one notification, the sort order becomes the identity)
   // and returns the new NrOfRows(); the old one when the row cannot be allocated.
   int32_t AddRow();
+
+  // Adds a row at the end (as AddRow) and writes Texts into it, the first into column
+  // FirstColumn (0..NrOfColumns(), else 1), the next ones into the columns after it; columns are
+  // added where the texts need more. Each text is converted and cut as SetString(c, r, text)
+  // does. Returns true when every text was stored as it stands, false when one was cut after 255
+  // characters or held a character the ANSI code page lacks (stored as '?'), or when the row
+  // could not be added (nothing written then). Notifications: one per change of dimensions and
+  // one per text.
+  //   a new table (1 row, 1 column), AddRowTexts({u"Z\u00fcrich", u"8001"}) => true: row 2
+  //   holds "Z\u00fcrich" in column 1 and "8001" in column 2 (row 1 stays empty)
+  //   AddRowTexts({u"\u4e00"}) => false: the cell holds "?"
+  bool AddRowTexts(std::initializer_list<StringView> Texts, int32_t FirstColumn = 1);
+  bool AddRowTexts(std::span<const String> Texts, int32_t FirstColumn = 1);
 
   // Inserts an empty row with attribute 0 at visible row r (1..NrOfRows(), else nothing). The
   // stored rows from the one shown at r on move down by one; the other rows keep their visible
@@ -347,6 +362,9 @@ class XAN_EXPORT TStringArray : public TComponent {
   virtual int32_t PoolBlockLimit() const noexcept { return MaxPoolBlocks; }
 
  private:
+  // AddRowTexts over n texts, text(k) giving the k-th.
+  template <class F>
+  bool AddRowTextsOf(size_t n, F text, int32_t FirstColumn);
   // The bytes of the string a reference points at (empty for 0).
   std::string_view RefBytes(uint32_t ref) const noexcept;
   // The reference of column c, stored row p (1-based), both in range.
