@@ -18,6 +18,7 @@ void Heading(std::string_view title) {
 
 int main() {
   tour::Foundation();
+  tour::Labels();
   tour::Numbers();
   tour::Strings();
   tour::Conversions();

@@ -13,6 +13,7 @@ void Show(std::string_view label, xan::StringView value);
 void Heading(std::string_view title);
 
 void Foundation();
+void Labels();
 void Numbers();
 void Strings();
 void Conversions();

@@ -1,6 +1,5 @@
-// The shared vocabulary of the library and its client libraries: enumerations with the keyword
-// tables that spell them in saved settings, records, arrays, callback types, the exception tree,
-// the progress variables and the calendar and language tables.
+// The shared vocabulary of the library and its client libraries: enumerations and keyword tables,
+// records, arrays, callbacks, exceptions, progress variables, language tables and label objects.
 #pragma once
 
 #include <array>
@@ -399,3 +398,7 @@ inline constexpr TCodeIndexedTable<160, 96> HTMLLat1Entities = {{
 }};
 
 }  // namespace xan
+
+// The label objects (TCustomTextLabel, TDTLabel, TCrossHair) use the enumerations and keyword
+// tables above and the platform's font and text file, so their header comes last.
+#include "xan/xanbase/labels.h"  // IWYU pragma: export
