@@ -193,9 +193,9 @@ String AbridgeFilePath(StringView Path, int32_t MaxLength, TPathStyle Style) {
 
 namespace {
 
+// Case-insensitive file systems compare names in a fixed folding, whatever the user's locale.
 bool SameCharNoCase(Char a, Char b) noexcept {
-  return a == b || LocaleUpperChar(a) == LocaleUpperChar(b) ||
-         LocaleLowerChar(a) == LocaleLowerChar(b);
+  return a == b || NeutralFoldChar(a) == NeutralFoldChar(b);
 }
 
 // The entry of Dir named Name as the listing spells it: the exact spelling when listed, else the

@@ -165,9 +165,9 @@ XAN_EXPORT String AbridgeFilePath(StringView Path, int32_t MaxLength,
 // ".." resolved by text) with each component spelled as its directory lists it, in the host's
 // style. Each component is looked up in the listing of the directory before it: an entry of
 // exactly that spelling is preferred, else the first entry equal to it without regard to case
-// (character by character, by ICU's simple upper and lower case), so that a differently cased
-// name on a case-insensitive file system (FAT, NTFS, a folded ext4 directory) comes back as it is
-// stored. A trailing separator is dropped; the root stays ("/").
+// (character by character in the language-neutral simple case folding, NeutralFoldChar, the
+// same in every locale), so that a differently cased name on a case-insensitive file system
+// (FAT, NTFS, a case-folded ext4 directory) comes back as it is stored. A trailing separator is dropped; the root stays ("/").
 // A component that the listing does not hold (a missing entry, a directory that cannot be read,
 // a short alias that only the host's lookup knows) is kept as it stands in the full path, and the
 // lookup goes on with the next one; so nothing of the path is lost and the result names the same
