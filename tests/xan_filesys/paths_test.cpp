@@ -296,7 +296,7 @@ TEST(PathDisplay, AbridgeFilePathFollowsTheRule) {
 // Texts no path function may stumble over: every one is taken, and the results keep their shape.
 TEST(PathHostileText, AnyTextIsTakenInBothStyles) {
   String mixed;
-  for (int i = 0; i < 100000; ++i) {
+  for (size_t i = 0; i < 100000; ++i) {
     static constexpr char16_t kPool[] = u"a\\/:.\0\x01\x1f\u00ff\u0100\xd800\xdfff\uffff *?";
     mixed += kPool[i * 7919 % (std::size(kPool) - 1)];
   }
