@@ -1,5 +1,5 @@
-// Text files and path text beside peers in one run: CountLinesInTextFile against `wc -l`,
-// EnsureCRLFInFile against a plain buffered copy, path splitting against std::filesystem::path.
+// Text files and path text beside peers in one run: CountLinesInTextFile (both forms) against
+// `wc -l`, EnsureCRLFInFile against a buffered copy, path splitting against std::filesystem::path.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -68,6 +68,15 @@ void BM_CountLinesInTextFile(benchmark::State& state) {
   state.counters["lines"] = lines;
 }
 
+// The open-file form, which reads the lines through the text file.
+void BM_CountLinesInOpenTextFile(benchmark::State& state) {
+  int32_t lines = 0;
+  xan::TTextFile file(NameOf("lf.txt"), xan::tfmRead);
+  for (auto _ : state) lines = xan::CountLinesInTextFile(file, nullptr);
+  state.SetBytesProcessed(state.iterations() * kFileSize);
+  state.counters["lines"] = lines;
+}
+
 // The peer: the wc program on the same file (process start included, about 1 ms).
 void BM_WcL(benchmark::State& state) {
   const std::string command = "wc -l < '" + InDir("lf.txt").string() + "' > /dev/null";
@@ -131,6 +140,7 @@ void BM_StdFilesystemPathSplit(benchmark::State& state) {
 }
 
 BENCHMARK(BM_CountLinesInTextFile)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_CountLinesInOpenTextFile)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_WcL)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_EnsureCRLFInFile)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_BufferedCopy)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -178,6 +188,8 @@ int main(int argc, char** argv) {
   std::filesystem::remove_all(gDir, ec);
   std::cout << "\n";
   reporter.Summary("CountLinesInTextFile, 256 MiB", "BM_CountLinesInTextFile", "BM_WcL", "wc -l");
+  reporter.Summary("CountLinesInTextFile on an open file, 256 MiB", "BM_CountLinesInOpenTextFile",
+                   "BM_WcL", "wc -l");
   reporter.Summary("EnsureCRLFInFile, 256 MiB", "BM_EnsureCRLFInFile", "BM_BufferedCopy",
                    "buffered copy");
   reporter.Summary("Path split, 1e6 paths", "BM_PathSplit", "BM_StdFilesystemPathSplit",

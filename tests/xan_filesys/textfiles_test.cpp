@@ -224,14 +224,28 @@ TEST_F(TextFilesTest, CountLinesWithFeedbackEveryThousand) {
   EXPECT_EQ(CountLinesInTextFile(w, nullptr), 2);
   EXPECT_EQ(w.ReadLn(), u"one");
 
+  // Both forms against the line rule, on random text and on sizes around the file form's blocks
+  // (256 KiB) with a CR on either side of the boundary.
   std::mt19937 rng(3);
-  for (int round = 0; round < 50; ++round) {
-    const std::string random = RandomText(rng, rng() % 3000);
+  for (int round = 0; round < 60; ++round) {
+    std::string random = RandomText(rng, round < 50 ? rng() % 3000 : 262140 + rng() % 8);
+    if (round >= 50 && random.size() > 262144) random[262143 + rng() % 2] = '\r';
     WriteBytes("r.txt", random);
-    EXPECT_EQ(CountLinesInTextFile(Path("r.txt"), nullptr),
-              static_cast<int32_t>(LinesOf(random).size()))
-        << ::testing::PrintToString(random);
+    const auto lines = static_cast<int32_t>(LinesOf(random).size());
+    gStates.clear();
+    EXPECT_EQ(CountLinesInTextFile(Path("r.txt"), RecordFeedback), lines)
+        << ::testing::PrintToString(random.substr(0, 100));
+    EXPECT_EQ(gStates.size(), static_cast<size_t>(lines / 1000));
+    TTextFile r(Path("r.txt"), tfmRead);
+    gStates.clear();
+    EXPECT_EQ(CountLinesInTextFile(r, RecordFeedback), lines);
+    EXPECT_EQ(gStates.size(), static_cast<size_t>(lines / 1000));
   }
+  // A thousandth line without a line end still gets its feedback.
+  WriteBytes("k.txt", std::string(999, '\n') + "x");
+  gStates.clear();
+  EXPECT_EQ(CountLinesInTextFile(Path("k.txt"), RecordFeedback), 1000);
+  EXPECT_EQ(gStates, std::vector<double>{1000});
 }
 
 // =================================================================================================

@@ -89,7 +89,9 @@ XAN_EXPORT TStrArray ReadLastNLinesOfTextFile(StringView FileName, int32_t N, in
 //   the feedback called for 1000 and 2000
 XAN_EXPORT int32_t CountLinesInTextFile(TTextFile& TextFile, TFeedbackProc Feedback);
 
-// The same on the file FileName, opened and closed here.
+// The same on the file FileName, opened and closed here, with the same count and the same
+// feedback calls; it reads the file in large blocks, so the feedback for the lines of one block
+// comes after the block has been read.
 XAN_EXPORT int32_t CountLinesInTextFile(StringView FileName, TFeedbackProc Feedback);
 
 // =================================================================================================
