@@ -30,6 +30,7 @@ int main() {
   tour::Checksums();
   tour::Colours();
   tour::Html();
+  tour::Paths();
   tour::Cpuid();
   return 0;
 }

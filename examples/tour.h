@@ -25,6 +25,7 @@ void DataStructures();
 void Checksums();
 void Colours();
 void Html();
+void Paths();
 void Cpuid();
 
 }  // namespace tour

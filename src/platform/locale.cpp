@@ -72,6 +72,12 @@ Char LocaleLowerChar(Char c) noexcept {
   return MapChar(c, u_strToLower, u_tolower);
 }
 
+Char NeutralFoldChar(Char c) noexcept {
+  if (U16_IS_SURROGATE(c)) return c;
+  const UChar32 f = u_foldCase(c, U_FOLD_CASE_DEFAULT);
+  return f <= 0xFFFF ? static_cast<Char>(f) : c;
+}
+
 String LocaleUpperCase(StringView text) {
   return MapText(text, u_strToUpper);
 }

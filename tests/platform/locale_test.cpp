@@ -100,5 +100,22 @@ TEST(LocaleTurkish, DottedAndDotlessIFollowTheLocale) {
   EXPECT_TRUE(LocaleSameText(u"I", u"i"));
 }
 
+TEST(LocaleNeutralFold, TheSameInEveryLocale) {
+  for (const char* name : {"en_US", "tr_TR", "az_AZ", "lt_LT"}) {
+    ScopedDefaultLocale locale(name);
+    EXPECT_EQ(NeutralFoldChar(u'I'), u'i') << name;
+    EXPECT_EQ(NeutralFoldChar(u'i'), u'i') << name;
+    EXPECT_EQ(NeutralFoldChar(u'A'), u'a') << name;
+    EXPECT_EQ(NeutralFoldChar(u'\u00c9'), u'\u00e9') << name;
+    EXPECT_EQ(NeutralFoldChar(u'\u0416'), u'\u0436') << name;  // Cyrillic zhe
+    EXPECT_EQ(NeutralFoldChar(u'\u0130'), u'\u0130') << name;  // its folding is two units
+    EXPECT_EQ(NeutralFoldChar(u'\u00df'), u'\u00df') << name;
+    EXPECT_EQ(NeutralFoldChar(u'\u03a3'), u'\u03c3') << name;  // sigma
+    EXPECT_EQ(NeutralFoldChar(u'\u03c2'), u'\u03c3') << name;  // final sigma folds alike
+    EXPECT_EQ(NeutralFoldChar(Char(0xD800)), Char(0xD800)) << name;
+    EXPECT_EQ(NeutralFoldChar(u'1'), u'1') << name;
+  }
+}
+
 }  // namespace
 }  // namespace xan

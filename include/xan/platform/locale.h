@@ -29,6 +29,13 @@ XAN_EXPORT Char LocaleUpperChar(Char c) noexcept;
 //   Turkish locale: u'I' => u'\u0131'
 XAN_EXPORT Char LocaleLowerChar(Char c) noexcept;
 
+// The language-neutral simple case folding of one character: the same in every locale (also in
+// Turkish and Azeri), the form in which case-insensitive file systems compare names. A character
+// whose folding is longer than one unit, and a surrogate code unit, stay as they are.
+//   u'A' => u'a',  u'\u00c9' => u'\u00e9',  u'I' => u'i' in every locale,  u'\u0130' => u'\u0130',
+//   u'\u00df' => u'\u00df',  u'1' => u'1'
+XAN_EXPORT Char NeutralFoldChar(Char c) noexcept;
+
 // ================================================================================================
 // Whole texts: the full mappings, so the length may change; surrogate pairs are mapped as one
 // character, lone surrogates are kept.
