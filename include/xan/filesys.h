@@ -3,4 +3,5 @@
 #pragma once
 
 #include "xan/filesys/paths.h"
+#include "xan/filesys/system_locations.h"
 #include "xan/stringl.h"
