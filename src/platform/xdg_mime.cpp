@@ -18,8 +18,10 @@ namespace {
 // Files larger than this are not read: no file of the database comes near it.
 constexpr std::streamsize kMaxFileSize = 64 << 20;
 
-// The bytes of a file; false when it cannot be read.
+// The bytes of a file (a regular file, or a link to one); false when it cannot be read.
 bool ReadFile(const std::string& Path, std::string& Out) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(Path, ec)) return false;
   std::ifstream in(Path, std::ios::binary);
   if (!in) return false;
   Out.clear();
@@ -28,7 +30,7 @@ bool ReadFile(const std::string& Path, std::string& Out) {
     Out.append(buffer, static_cast<size_t>(in.gcount()));
     if (static_cast<std::streamsize>(Out.size()) > kMaxFileSize) return false;
   }
-  return true;
+  return !in.bad();
 }
 
 // The text of a file, or empty when it cannot be read.

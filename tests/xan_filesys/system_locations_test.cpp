@@ -366,6 +366,8 @@ TEST_F(ProgAssoc, FromGlobsDefaultsAndDesktopFiles) {
           "Type=Link\nExec=link\nMimeType=application/x-scanned;\n");
   Desktop("sys/applications/vendor/edit.desktop",
           "Exec=vendor-edit %U\nMimeType=application/x-heavy;\n");
+  // A directory called like a desktop file does not hide the file of a later directory.
+  std::filesystem::create_directory(HostPath("home/applications/cached.desktop"));
   Desktop("sys/applications/cached.desktop",
           "Exec=cached %F\nMimeType=application/x-cached;application/x-removed;\n");
   Desktop("sys/applications/plain.desktop", "Exec=plainedit\nMimeType=text/plain;\n");
