@@ -31,6 +31,7 @@ int main() {
   tour::Colours();
   tour::Html();
   tour::Paths();
+  tour::Locations();
   tour::Cpuid();
   return 0;
 }

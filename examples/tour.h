@@ -26,6 +26,7 @@ void Checksums();
 void Colours();
 void Html();
 void Paths();
+void Locations();
 void Cpuid();
 
 }  // namespace tour
