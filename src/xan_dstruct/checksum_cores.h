@@ -76,6 +76,10 @@ uint16_t Crc16Update(uint16_t crc, const uint8_t* p, size_t n) noexcept;
 // The CRC-32 register after the n bytes at p.
 uint32_t Crc32Portable(uint32_t crc, const uint8_t* p, size_t n) noexcept;
 uint32_t Crc32Clmul(uint32_t crc, const uint8_t* p, size_t n) noexcept;
+// The same folded with the 512-bit carry-less multiplication (TChecksumPaths::Vpclmul), sixteen
+// lanes at a time; the 128-bit folding below 256 bytes.
+uint16_t Crc16Vpclmul(uint16_t crc, const uint8_t* p, size_t n) noexcept;
+uint32_t Crc32Vpclmul(uint32_t crc, const uint8_t* p, size_t n) noexcept;
 uint32_t Crc32Update(uint32_t crc, const uint8_t* p, size_t n) noexcept;
 
 // ================================================================================================

@@ -28,6 +28,9 @@ TChecksumPaths DetectPaths() noexcept {
   __builtin_cpu_init();
   paths.Clmul = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1") &&
                 __builtin_cpu_supports("ssse3");
+  paths.Vpclmul = paths.Clmul && __builtin_cpu_supports("vpclmulqdq") &&
+                  __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                  __builtin_cpu_supports("avx512vl");
   paths.ShaNi =
       HasShaInstructions() && __builtin_cpu_supports("sse4.1") && __builtin_cpu_supports("ssse3");
   paths.Ssse3 = __builtin_cpu_supports("ssse3");

@@ -15,10 +15,11 @@ namespace xan::detail {
 
 // The instruction-set extensions the fast paths use.
 struct TChecksumPaths {
-  bool Clmul = false;  // carry-less multiplication (with SSE4.1, SSSE3): CRC folding
-  bool ShaNi = false;  // SHA instructions (with SSE4.1): SHA-1 blocks
-  bool Ssse3 = false;  // byte shuffles: Base64 encoding and decoding
-  bool Sse41 = false;  // 32-bit multiplication (with SSSE3): ASCII85 decoding
+  bool Clmul = false;    // carry-less multiplication (with SSE4.1, SSSE3): CRC folding
+  bool Vpclmul = false;  // the same on 512-bit registers (AVX-512 F, BW, VL): wider CRC folding
+  bool ShaNi = false;    // SHA instructions (with SSE4.1): SHA-1 blocks
+  bool Ssse3 = false;    // byte shuffles: Base64 encoding and decoding
+  bool Sse41 = false;    // 32-bit multiplication (with SSSE3): ASCII85 decoding
 };
 
 // What this processor offers, detected once. All false on processors without fast paths.

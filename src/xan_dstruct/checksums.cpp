@@ -24,6 +24,8 @@ inline uint32_t LoadBE32(const uint8_t* p) noexcept {
 
 // Below this many bytes the set-up of the folding costs more than it saves.
 constexpr size_t kClmulMinBytes = 128;
+// Likewise for the 512-bit folding, which needs four registers of 64 bytes to start.
+constexpr size_t kVpclmulMinBytes = 512;
 
 }  // namespace
 
@@ -63,12 +65,18 @@ uint32_t Crc32Portable(uint32_t crc, const uint8_t* p, size_t n) noexcept {
 }
 
 uint16_t Crc16Update(uint16_t crc, const uint8_t* p, size_t n) noexcept {
-  if (n >= kClmulMinBytes && ActiveChecksumPaths().Clmul) return Crc16Clmul(crc, p, n);
+  if (n < kClmulMinBytes) return Crc16Portable(crc, p, n);
+  const TChecksumPaths paths = ActiveChecksumPaths();
+  if (paths.Vpclmul && n >= kVpclmulMinBytes) return Crc16Vpclmul(crc, p, n);
+  if (paths.Clmul) return Crc16Clmul(crc, p, n);
   return Crc16Portable(crc, p, n);
 }
 
 uint32_t Crc32Update(uint32_t crc, const uint8_t* p, size_t n) noexcept {
-  if (n >= kClmulMinBytes && ActiveChecksumPaths().Clmul) return Crc32Clmul(crc, p, n);
+  if (n < kClmulMinBytes) return Crc32Portable(crc, p, n);
+  const TChecksumPaths paths = ActiveChecksumPaths();
+  if (paths.Vpclmul && n >= kVpclmulMinBytes) return Crc32Vpclmul(crc, p, n);
+  if (paths.Clmul) return Crc32Clmul(crc, p, n);
   return Crc32Portable(crc, p, n);
 }
 

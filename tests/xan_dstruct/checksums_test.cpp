@@ -256,6 +256,32 @@ TEST(CrcFastPaths, FoldingEqualsTheTables) {
   }
 }
 
+TEST(CrcFastPaths, WideFoldingEqualsTheTables) {
+  if (!ProcessorChecksumPaths().Vpclmul) GTEST_SKIP() << "no 512-bit carry-less multiplication";
+  // Lengths through the 256-byte main loop, the 64-byte loop and the 16-byte tail, at every
+  // start offset within a register.
+  const TBytes data = RandomBytes(1100 + 64, 4);
+  for (size_t start = 0; start < 64; start += 7) {
+    for (size_t n = 0; n <= 1100; ++n) {
+      const uint8_t* p = data.data() + start;
+      for (uint32_t reg : {0xFFFFFFFFU, 0x12345678U}) {
+        ASSERT_EQ(detail::Crc32Vpclmul(reg, p, n), detail::Crc32Portable(reg, p, n))
+            << "start " << start << " length " << n;
+        const auto reg16 = static_cast<uint16_t>(reg);
+        ASSERT_EQ(detail::Crc16Vpclmul(reg16, p, n), detail::Crc16Portable(reg16, p, n))
+            << "start " << start << " length " << n;
+      }
+    }
+  }
+  for (size_t n : {size_t{1} << 20, (size_t{1} << 20) + 77, size_t{3000017}}) {
+    const TBytes big = RandomBytes(n + 1, static_cast<uint32_t>(n));
+    EXPECT_EQ(detail::Crc32Vpclmul(0xFFFFFFFFU, big.data() + 1, n),
+              detail::Crc32Portable(0xFFFFFFFFU, big.data() + 1, n));
+    EXPECT_EQ(detail::Crc16Vpclmul(0xFFFF, big.data() + 1, n),
+              detail::Crc16Portable(0xFFFF, big.data() + 1, n));
+  }
+}
+
 TEST(CrcFastPaths, ForcedPortableGivesTheSameCrcs) {
   const TBytes big = RandomBytes(1000003, 4);
   const auto n = static_cast<int32_t>(big.size());
