@@ -393,3 +393,6 @@ inline constexpr TCodeIndexedTable<160, 96> HTMLLat1Entities = {{
 }};
 
 }  // namespace xan
+
+// The canvas drawing helpers (frames, marks, printing, fonts) belong to this unit too.
+#include "xan/xanbase/drawing.h"
