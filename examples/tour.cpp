@@ -6,6 +6,8 @@
 
 namespace tour {
 
+std::string PictureDir;
+
 void Show(std::string_view label, xan::StringView value) {
   std::cout << "  " << label << " => \"" << xan::ToUtf8(value) << "\"\n";
 }
@@ -16,7 +18,8 @@ void Heading(std::string_view title) {
 
 }  // namespace tour
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc > 1) tour::PictureDir = argv[1];
   tour::Foundation();
   tour::Numbers();
   tour::Strings();
@@ -29,6 +32,7 @@ int main() {
   tour::Checksums();
   tour::Colours();
   tour::Html();
+  tour::Graphics();
   tour::Cpuid();
   return 0;
 }
