@@ -275,8 +275,14 @@ TEST(CanvasShapes, EllipsesClipAndNarrowOnesAreRectangles) {
       ASSERT_EQ(h.Canvas().Pixels(x, y), 0x00FF00U) << x << "," << y;
     }
   }
+  // The largest ellipse drawn: its walk stays within 64 bits (the sanitizer build checks).
   Fill(h);
-  const int32_t half = static_cast<int32_t>(MaxEllipseSize / 2) + 1;
+  const int32_t limit = static_cast<int32_t>(MaxEllipseSize / 2);
+  h.Canvas().Ellipse(-limit, -limit, limit, limit);
+  EXPECT_EQ(Marked(h).size(), 2400U);
+  EXPECT_EQ(h.Canvas().Pixels(59, 39), 0x00FF00U);
+  Fill(h);
+  const int32_t half = limit + 1;
   h.Canvas().Ellipse(-half, -10, half, 50);
   h.Canvas().Ellipse(kMin, kMin, kMax, kMax);
   EXPECT_TRUE(Marked(h).empty());

@@ -197,8 +197,9 @@ inline constexpr int64_t MaxBitmapPixels = int64_t{1} << 28;
 
 // Pixels() of a point outside the raster.
 inline constexpr TColor clInvalidPixel = 0xFFFFFFFF;
-// The widest and tallest ellipse a canvas draws: 2^24 pixels.
-inline constexpr int64_t MaxEllipseSize = int64_t{1} << 24;
+// The widest and tallest ellipse a canvas draws: 2^19 pixels (the walk along its outline is exact
+// in 64-bit integers up to there).
+inline constexpr int64_t MaxEllipseSize = int64_t{1} << 19;
 
 class XAN_EXPORT TCanvas : public TObject {
  public:
