@@ -6,6 +6,8 @@
 
 namespace tour {
 
+std::string PictureDir;
+
 void Show(std::string_view label, xan::StringView value) {
   std::cout << "  " << label << " => \"" << xan::ToUtf8(value) << "\"\n";
 }
@@ -16,7 +18,8 @@ void Heading(std::string_view title) {
 
 }  // namespace tour
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc > 1) tour::PictureDir = argv[1];
   tour::Foundation();
   tour::Labels();
   tour::Numbers();
@@ -32,6 +35,7 @@ int main() {
   tour::Html();
   tour::Paths();
   tour::Locations();
+  tour::Graphics();
   tour::Cpuid();
   return 0;
 }

@@ -1,6 +1,7 @@
 // The tour's sections, one per topic of the library, and the helper they print with.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "xan/platform/strings.h"
@@ -11,6 +12,10 @@ namespace tour {
 void Show(std::string_view label, xan::StringView value);
 // Prints a section heading.
 void Heading(std::string_view title);
+
+// Where the sections that draw write their pictures (the tour's first argument, else
+// "tour-pictures" in the current directory).
+extern std::string PictureDir;
 
 void Foundation();
 void Labels();
@@ -27,6 +32,7 @@ void Colours();
 void Html();
 void Paths();
 void Locations();
+void Graphics();
 void Cpuid();
 
 }  // namespace tour

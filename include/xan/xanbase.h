@@ -402,3 +402,5 @@ inline constexpr TCodeIndexedTable<160, 96> HTMLLat1Entities = {{
 // The label objects (TCustomTextLabel, TDTLabel, TCrossHair) use the enumerations and keyword
 // tables above and the platform's font and text file, so their header comes last.
 #include "xan/xanbase/labels.h"  // IWYU pragma: export
+// The canvas drawing helpers (frames, marks, printing, fonts) belong to this unit too.
+#include "xan/xanbase/drawing.h"

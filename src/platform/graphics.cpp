@@ -1,4 +1,4 @@
-// The pen, brush and font settings objects of the platform's graphics.
+// The pen, brush and font settings objects of the platform's graphics, and its two errors.
 #include "xan/platform/graphics.h"
 
 #include <cmath>
@@ -16,6 +16,9 @@ int32_t MulDiv(int32_t a, int32_t b, int32_t c) noexcept {
 }
 
 }  // namespace
+
+EInvalidGraphic::~EInvalidGraphic() = default;
+EPrinter::~EPrinter() = default;
 
 // =================================================================================================
 // TPen

@@ -1,6 +1,8 @@
 // The string list: items, and the list as CR LF lines in the ANSI code page.
 #include "xan/platform/stringlist.h"
 
+#include "xan/platform/locale.h"
+
 namespace xan {
 
 namespace {
@@ -34,7 +36,9 @@ void TStringList::SetStrings(int32_t Index, StringView S) {
 
 int32_t TStringList::IndexOf(StringView S) const noexcept {
   for (size_t i = 0; i < FItems.size(); ++i) {
-    if (FItems[i] == S) return static_cast<int32_t>(i);
+    if (FCaseSensitive ? FItems[i] == S : LocaleSameText(FItems[i], S)) {
+      return static_cast<int32_t>(i);
+    }
   }
   return -1;
 }

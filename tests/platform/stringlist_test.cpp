@@ -33,6 +33,21 @@ TEST(StringList, AddsInsertsDeletesAndIgnoresIndexesOutOfRange) {
   EXPECT_EQ(l.Count(), 0);
 }
 
+TEST(StringList, IndexOfIgnoresCaseOnlyWhenAsked) {
+  TStringList l({u"DejaVu Sans", u"\u00C9cole", u"x"});
+  EXPECT_TRUE(l.CaseSensitive());
+  EXPECT_EQ(l.IndexOf(u"dejavu sans"), -1);
+  TStringList same({u"DejaVu Sans", u"\u00C9cole", u"x"});
+  same.SetCaseSensitive(false);
+  EXPECT_EQ(l, same) << "equality looks at the texts only";
+  l.SetCaseSensitive(false);
+  EXPECT_EQ(l.IndexOf(u"dejavu sans"), 0);
+  EXPECT_EQ(l.IndexOf(u"DEJAVU SANS"), 0);
+  EXPECT_EQ(l.IndexOf(u"\u00E9COLE"), 1) << "by the locale's rules, beyond A-Z";
+  EXPECT_EQ(l.IndexOf(u"X"), 2);
+  EXPECT_EQ(l.IndexOf(u"DejaVu"), -1);
+}
+
 TEST(StringList, TextJoinsWithCrLfAndSplitsAtEveryLineEnd) {
   TStringList l;
   l.SetText(u"a\r\nb");

@@ -42,8 +42,12 @@ class XAN_EXPORT TStringList {
   // Replaces the text at Index.
   void SetStrings(int32_t Index, StringView S);
 
-  // The index of the first text equal to S (case-sensitive), or -1.
+  // The index of the first text equal to S, or -1: compared exactly, or by the locale's rules
+  // ignoring case (LocaleSameText) when CaseSensitive() is false.
   int32_t IndexOf(StringView S) const noexcept;
+  // Whether IndexOf tells upper from lower case; true for a new list.
+  bool CaseSensitive() const noexcept { return FCaseSensitive; }
+  void SetCaseSensitive(bool Value) noexcept { FCaseSensitive = Value; }
 
   // The texts as a vector, in order.
   const std::vector<String>& Items() const noexcept { return FItems; }
@@ -68,10 +72,14 @@ class XAN_EXPORT TStringList {
   void SaveToStream(TStream& Dest) const;
   void SaveToFile(StringView FileName) const;
 
-  friend bool operator==(const TStringList&, const TStringList&) = default;
+  // Equal when both hold the same texts in the same order.
+  friend bool operator==(const TStringList& A, const TStringList& B) {
+    return A.FItems == B.FItems;
+  }
 
  private:
   std::vector<String> FItems;
+  bool FCaseSensitive = true;
 };
 
 }  // namespace xan
