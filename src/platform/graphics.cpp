@@ -24,7 +24,7 @@ EPrinter::~EPrinter() = default;
 // TPen
 
 void TPen::Changed() {
-  if (OnChange) OnChange(this);
+  if (FOnChange) FOnChange(this);
 }
 
 void TPen::SetColor(TColor Value) {
@@ -57,7 +57,7 @@ void TPen::Assign(const TPersistent& Source) {
 // TBrush
 
 void TBrush::Changed() {
-  if (OnChange) OnChange(this);
+  if (FOnChange) FOnChange(this);
 }
 
 void TBrush::SetColor(TColor Value) {
@@ -84,7 +84,7 @@ void TBrush::Assign(const TPersistent& Source) {
 // TFont
 
 void TFont::Changed() {
-  if (OnChange) OnChange(this);
+  if (FOnChange) FOnChange(this);
 }
 
 void TFont::SetName(StringView Value) {

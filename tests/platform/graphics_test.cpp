@@ -36,10 +36,10 @@ TEST(Font, AssignKeepsTheSizeOnPaperAndNotifiesOnce) {
   TFont printer;
   printer.SetPixelsPerInch(300);
   int changes = 0;
-  printer.OnChange = [&](TObject* sender) {
+  printer.SetOnChange([&](TObject* sender) {
     EXPECT_EQ(sender, &printer);
     ++changes;
-  };
+  });
   printer.Assign(screen);
   EXPECT_EQ(changes, 1);
   EXPECT_EQ(printer.Name(), u"DejaVu Sans");
@@ -59,7 +59,8 @@ TEST(PenAndBrush, SettersStoreAndNotify) {
   TPen pen;
   TBrush brush;
   int changes = 0;
-  pen.OnChange = brush.OnChange = [&](TObject*) { ++changes; };
+  pen.SetOnChange([&](TObject*) { ++changes; });
+  brush.SetOnChange([&](TObject*) { ++changes; });
   EXPECT_EQ(pen.Width(), 1);
   pen.SetWidth(0);
   EXPECT_EQ(pen.Width(), 1);

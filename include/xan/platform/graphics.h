@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "xan/platform/classes.h"
@@ -35,10 +36,12 @@ class XAN_EXPORT TPen : public TPersistent {
   void SetStyle(TPenStyle Value);
 
   void Assign(const TPersistent& Source) override;
-  TNotifyEvent OnChange;
+  const TNotifyEvent& OnChange() const noexcept { return FOnChange; }
+  void SetOnChange(TNotifyEvent Value) { FOnChange = std::move(Value); }
 
  private:
   void Changed();
+  TNotifyEvent FOnChange;
   TColor FColor = 0;  // black
   int32_t FWidth = 1;
   TPenStyle FStyle = psSolid;
@@ -55,10 +58,12 @@ class XAN_EXPORT TBrush : public TPersistent {
   void SetStyle(TBrushStyle Value);
 
   void Assign(const TPersistent& Source) override;
-  TNotifyEvent OnChange;
+  const TNotifyEvent& OnChange() const noexcept { return FOnChange; }
+  void SetOnChange(TNotifyEvent Value) { FOnChange = std::move(Value); }
 
  private:
   void Changed();
+  TNotifyEvent FOnChange;
   TColor FColor = 0x00FFFFFF;  // white
   TBrushStyle FStyle = bsSolid;
 };
@@ -98,10 +103,12 @@ class XAN_EXPORT TFont : public TPersistent {
   // keeps its own PixelsPerInch (it belongs to the surface): at equal resolutions the height is
   // copied, at different ones the size in points, so the text keeps its size on paper.
   void Assign(const TPersistent& Source) override;
-  TNotifyEvent OnChange;
+  const TNotifyEvent& OnChange() const noexcept { return FOnChange; }
+  void SetOnChange(TNotifyEvent Value) { FOnChange = std::move(Value); }
 
  private:
   void Changed();
+  TNotifyEvent FOnChange;
   String FName = u"Arial";
   int32_t FHeight = -11;
   TColor FColor = 0;
