@@ -3,4 +3,5 @@
 #pragma once
 
 #include "xan/filesys/paths.h"
+#include "xan/filesys/trees.h"
 #include "xan/stringl.h"
