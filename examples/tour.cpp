@@ -29,6 +29,7 @@ int main() {
   tour::Checksums();
   tour::Colours();
   tour::Html();
+  tour::Trees();
   tour::Cpuid();
   return 0;
 }

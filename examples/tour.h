@@ -24,6 +24,7 @@ void DataStructures();
 void Checksums();
 void Colours();
 void Html();
+void Trees();
 void Cpuid();
 
 }  // namespace tour
