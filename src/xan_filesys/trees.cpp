@@ -33,6 +33,7 @@ struct TTreeCopyState {
   int32_t Bytes = 0;
   int32_t Size = 0;
 };
+// Made on first use: a text member cannot be constant-initialised with every compiler.
 TTreeCopyState& TreeState() {
   static TTreeCopyState state;
   return state;
@@ -332,8 +333,14 @@ String Detect(const String& Dir, const String& Name) {
   return {};
 }
 
-void RenameAll(const String& Dir, const String& Mask, bool Upper) {
-  for (const TEntry& entry : ListEntries(Dir, Mask, faAnyFile, true)) {
+void RenameAll(const String& Dir, const String& Mask, bool Upper, bool Top) {
+  int32_t error = 0;
+  const std::vector<TEntry> entries = ListEntries(Dir, Mask, faAnyFile, true, error);
+  // A directory below that cannot be read would keep its names: say so, as a failed rename does.
+  if (error != 0 && !(Top && IsMissing(error))) {
+    RaiseFileError(error, u"Cannot read directory", Dir);
+  }
+  for (const TEntry& entry : entries) {
     const String name =
         Upper ? detail::SimpleUpperText(entry.Name) : detail::SimpleLowerText(entry.Name);
     if (name != entry.Name) {
@@ -341,7 +348,7 @@ void RenameAll(const String& Dir, const String& Mask, bool Upper) {
         RaiseFileError(err, u"Cannot rename", Dir + entry.Name);
       }
     }
-    if (entry.Attr == faDirectory) RenameAll(WithDelim(Dir + name), Mask, Upper);
+    if (entry.Attr == faDirectory) RenameAll(WithDelim(Dir + name), Mask, Upper, false);
   }
 }
 
@@ -457,7 +464,7 @@ String FileDetect(StringView FileName) {
 void SetAllFilenameCase(StringView FileName, bool Upper) {
   const String mask = ExtractFileName(FileName);
   if (mask.empty()) return;
-  RenameAll(ExtractFilePath(FileName), mask, Upper);
+  RenameAll(ExtractFilePath(FileName), mask, Upper, true);
 }
 
 // =================================================================================================

@@ -103,7 +103,7 @@ class Trees : public testing::TempDirTest {
 TEST_F(Trees, FileCopyReportsEveryBlockAndCopiesContentAndDate) {
   // Sizes around the block and around the larger steps in which the data moves.
   for (const size_t size : {size_t{0}, size_t{1}, size_t{8191}, size_t{8192}, size_t{8193},
-                            size_t{3 * 8192}, size_t{1 << 20}, size_t{(2 << 20) + 5}}) {
+                            size_t{3} * 8192, size_t{1 << 20}, size_t{(2 << 20) + 5}}) {
     SCOPED_TRACE(size);
     const std::string data = RandomBytes(size, static_cast<unsigned>(size));
     WriteBytes("src.bin", data);
@@ -315,7 +315,8 @@ TEST_F(Trees, TreeCopyCopiesLinksAsLinksAndNeverIntoItself) {
 
 TEST_F(Trees, TreeCopyAbortStartsNoFurtherFile) {
   Dir("src");
-  for (int i = 0; i < 5; ++i) WriteBytes("src/f" + std::to_string(i), std::string(3 * 8192, 'z'));
+  for (int i = 0; i < 5; ++i)
+    WriteBytes("src/f" + std::to_string(i), std::string(size_t{3} * 8192, 'z'));
   g_abortAtCall = 2;  // the first block of the first file
   EXPECT_EQ(CopyFileTree(P("src"), P("dst"), false, RecordTree), 0);
   std::set<int32_t> started;
@@ -609,6 +610,20 @@ TEST_F(Trees, SetAllFilenameCaseRenamesNamesOnlyAndNeverReplaces) {
   }
   EXPECT_EQ(ReadBytes("T/x.dat"), "lower");
   EXPECT_EQ(ReadBytes("T/X.DAT"), "upper");
+
+  // A directory below that cannot be listed is reported the same way, not passed over.
+  Dir("U/locked");
+  WriteBytes("U/locked/In.TXT", "");
+  fs::permissions(HostPath("U/locked"), fs::perms::owner_write | fs::perms::owner_exec);
+  if (::access(HostPath("U/locked").c_str(), R_OK) != 0) {
+    try {
+      SetAllFilenameCase(P("U/*"), true);
+      ADD_FAILURE() << "no exception";
+    } catch (const EInOutError& e) {
+      EXPECT_EQ(e.ErrorCode(), EACCES);
+      EXPECT_NE(e.Message().find(P("U/LOCKED/")), String::npos) << e.what();
+    }
+  }
 }
 
 // =================================================================================================

@@ -153,7 +153,8 @@ XAN_EXPORT int32_t DeleteFiles(StringView FileName);
 // the path of the first one found: its directory + the name as the file system spells it.
 // Only plain files count (hidden ones - a name beginning with '.' - devices and FIFOs do not);
 // only subdirectories whose attribute word is exactly faDirectory are searched (not hidden ones,
-// not read-only ones, not links). Empty text when nothing is found or FileName is empty.
+// not read-only ones, not links); directories that cannot be read are passed over. Empty text
+// when nothing is found or FileName is empty.
 // On a file system that ignores case the name matches in any case; on POSIX it matches exactly.
 //   ("/t/report.txt") => "/t/2024/report.txt" when only that one exists,
 //   ("/t/*.cfg") => "/t/app.cfg",  ("/t/REPORT.TXT") => "" when only report.txt exists (POSIX)
@@ -164,7 +165,9 @@ XAN_EXPORT String FileDetect(StringView FileName);
 // attribute word is exactly faDirectory (so not in links, hidden or read-only directories).
 // Only the name part changes: the path stays as given. Raises EInOutError (host error code, the
 // old name in the message) at the first rename that fails; renames before it stay. On POSIX a
-// new name that another entry already has is such a failure (EEXIST): nothing is replaced.
+// new name that another entry already has is such a failure (EEXIST): nothing is replaced. A
+// directory that cannot be read raises it too (its names could not be changed); a missing
+// FileName directory renames nothing.
 // On a file system that ignores case the mask matches in any case; on POSIX it matches exactly,
 // and the whole path is used as given, never lower-cased.
 //   ("/t/*.TXT", false) renames /t/A.TXT to /t/a.txt;  ("/t/*", true): /t/sub/b.c => /t/SUB/B.C
