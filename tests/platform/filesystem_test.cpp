@@ -266,6 +266,24 @@ TEST_F(FileSystem, LinksAreCopiedAndReadOnlyFilesKeptOnRequest) {
   EXPECT_EQ(EraseFile(Path("ro"), true), writable ? 0 : EACCES);
   EXPECT_EQ(fs::exists(HostPath("ro")), !writable);
   EXPECT_EQ(EraseFile(Path("none"), true), ENOENT);
+
+  // A directory emptied from itself: in order, stopping at the first entry that will not go.
+  fs::create_directories(HostPath("d/sub"));
+  for (const char* name : {"a", "b", "c"}) WriteBytes(std::string("d/") + name, name);
+  fs::create_symlink("a", HostPath("d/ln"));
+  const std::vector<String> names = {u"ln", u"a", u"sub", u"b"};
+  int32_t error = -1;
+  EXPECT_EQ(EraseFilesIn(Path("d"), names, true, error), 2U);
+  EXPECT_EQ(error, EISDIR);
+  EXPECT_FALSE(fs::exists(HostPath("d/a")));
+  EXPECT_TRUE(fs::exists(HostPath("d/b")));
+  const std::vector<String> rest = {u"b", u"c"};
+  EXPECT_EQ(EraseFilesIn(Path("d"), rest, true, error), 2U);
+  EXPECT_EQ(error, 0);
+  EXPECT_EQ(EraseFilesIn(Path("none"), rest, true, error), 0U);
+  EXPECT_EQ(error, ENOENT);
+  const std::vector<String> bad = {u"sub/x"};
+  EXPECT_EQ(EraseFilesIn(Path("d"), bad, false, error), 0U) << "names only, no paths";
   EXPECT_EQ(FileErrorMessage(ENOENT, u"Cannot open file", u"x"),
             u"Cannot open file \"x\": " + FromUtf8(std::strerror(ENOENT)));
 }

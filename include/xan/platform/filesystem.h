@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 
 #include "xan/platform/export.h"
 #include "xan/platform/strings.h"
@@ -117,6 +118,14 @@ XAN_EXPORT int32_t RemoveDir(StringView Path) noexcept;
 // POSIX host would not apply by itself (there the directory's permissions decide).
 // (Not named DeleteFile, which the Windows headers define as a macro.)
 XAN_EXPORT int32_t EraseFile(StringView Path, bool KeepReadOnly = false) noexcept;
+// Erases the entries Names of the directory Dir, in order, each as EraseFile does with the same
+// KeepReadOnly (a link is removed, not followed; a directory is refused with EISDIR), but opening
+// Dir once and naming each entry from there: the whole task of emptying a directory of its files,
+// without resolving the full path again for every entry. Stops at the first entry that cannot be
+// erased. Returns Names.size() when all went, else the index of that entry with its error number
+// in Error (0 then when all went; for a Dir that cannot be opened, index 0 and its error).
+XAN_EXPORT size_t EraseFilesIn(StringView Dir, std::span<const String> Names, bool KeepReadOnly,
+                               int32_t& Error) noexcept;
 // Renames OldName to NewName. An existing NewName is never replaced (EEXIST), except when it is
 // OldName itself spelled otherwise on a case-insensitive file system.
 XAN_EXPORT int32_t RenameFile(StringView OldName, StringView NewName) noexcept;
