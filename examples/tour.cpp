@@ -36,6 +36,7 @@ int main(int argc, char** argv) {
   tour::Paths();
   tour::Locations();
   tour::Graphics();
+  tour::Trees();
   tour::Cpuid();
   return 0;
 }

@@ -33,6 +33,7 @@ void Html();
 void Paths();
 void Locations();
 void Graphics();
+void Trees();
 void Cpuid();
 
 }  // namespace tour

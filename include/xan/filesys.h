@@ -5,4 +5,5 @@
 #include "xan/filesys/paths.h"
 #include "xan/filesys/textfiles.h"
 #include "xan/filesys/system_locations.h"
+#include "xan/filesys/trees.h"
 #include "xan/stringl.h"

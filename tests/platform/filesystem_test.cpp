@@ -227,6 +227,108 @@ TEST_F(FileSystem, ReadOnlyMeansTheCallerMayNotWrite) {
   EXPECT_EQ(CopyFileTimes(Path("none"), Path("dst")), ENOENT);
 }
 
+TEST_F(FileSystem, PathIsWithinFollowsTheHostsResolution) {
+  fs::create_directories(HostPath("src/sub"));
+  fs::create_directories(HostPath("srcx"));
+  WriteBytes("src/file", "");
+  fs::create_directory_symlink(HostPath("src"), HostPath("alias"));
+  fs::create_directory_symlink(HostPath("srcx"), HostPath("src/out"));
+  const struct {
+    const char* path;
+    bool within;
+  } cases[] = {
+      {"src", true},        {"src/", true},         {"src/sub", true},   {"src/new/deeper", true},
+      {"src/file", true},   {"src/file/x", true},   {"alias/new", true}, {"srcx/a", false},
+      {"src/out/x", false}, {"src/../srcx", false}, {"", false},         {"src/sub/../n", true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(PathIsWithin(Path(c.path), Path("src")), c.within) << c.path;
+  }
+  EXPECT_FALSE(PathIsWithin(Path("src/x"), Path("missing")));
+  EXPECT_FALSE(PathIsWithin(Path("src/x"), Path("src/file")));
+  EXPECT_FALSE(PathIsWithin(u"", Path("src")));
+}
+
+TEST_F(FileSystem, LinksAreCopiedAndReadOnlyFilesKeptOnRequest) {
+  fs::create_symlink("some/where", HostPath("link"));
+  EXPECT_EQ(CopySymLink(Path("link"), Path("copy")), 0);
+  EXPECT_EQ(fs::read_symlink(HostPath("copy")), "some/where");
+  EXPECT_EQ(CopySymLink(Path("link"), Path("copy")), EEXIST);
+  WriteBytes("plain", "p");
+  EXPECT_EQ(CopySymLink(Path("plain"), Path("copy2")), EINVAL);
+  EXPECT_EQ(CopySymLink(Path("none"), Path("copy3")), ENOENT);
+
+  WriteBytes("ro", "r");
+  fs::permissions(HostPath("ro"), fs::perms::owner_read);
+  fs::create_symlink(HostPath("ro"), HostPath("ro-link"));
+  EXPECT_EQ(EraseFile(Path("ro-link"), true), 0) << "a link is removed whatever its target";
+  const bool writable = ::access(HostPath("ro").c_str(), W_OK) == 0;
+  EXPECT_EQ(EraseFile(Path("ro"), true), writable ? 0 : EACCES);
+  EXPECT_EQ(fs::exists(HostPath("ro")), !writable);
+  EXPECT_EQ(EraseFile(Path("none"), true), ENOENT);
+
+  // A directory emptied from itself: in order, stopping at the first entry that will not go.
+  fs::create_directories(HostPath("d/sub"));
+  for (const char* name : {"a", "b", "c"}) WriteBytes(std::string("d/") + name, name);
+  fs::create_symlink("a", HostPath("d/ln"));
+  const std::vector<String> names = {u"ln", u"a", u"sub", u"b"};
+  int32_t error = -1;
+  EXPECT_EQ(EraseFilesIn(Path("d"), names, true, error), 2U);
+  EXPECT_EQ(error, EISDIR);
+  EXPECT_FALSE(fs::exists(HostPath("d/a")));
+  EXPECT_TRUE(fs::exists(HostPath("d/b")));
+  const std::vector<String> rest = {u"b", u"c"};
+  EXPECT_EQ(EraseFilesIn(Path("d"), rest, true, error), 2U);
+  EXPECT_EQ(error, 0);
+  EXPECT_EQ(EraseFilesIn(Path("none"), rest, true, error), 0U);
+  EXPECT_EQ(error, ENOENT);
+  const std::vector<String> bad = {u"sub/x"};
+  EXPECT_EQ(EraseFilesIn(Path("d"), bad, false, error), 0U) << "names only, no paths";
+  EXPECT_EQ(FileErrorMessage(ENOENT, u"Cannot open file", u"x"),
+            u"Cannot open file \"x\": " + FromUtf8(std::strerror(ENOENT)));
+}
+
+TEST_F(FileSystem, FileHandleMovesContentAndTellsErrors) {
+  const std::string data(300000, 'q');
+  WriteBytes("src", data);
+  TFileHandle src, dst;
+  EXPECT_FALSE(src.IsOpen());
+  EXPECT_EQ(src.Size(), -1);
+  ASSERT_EQ(src.OpenRead(Path("src")), 0);
+  EXPECT_EQ(src.Size(), 300000);
+  EXPECT_TRUE(src.IsSameFile(Path("./src")));
+  EXPECT_FALSE(src.IsSameFile(Path("dst")));
+  ASSERT_EQ(dst.Create(Path("dst")), 0);
+  int64_t done = -1;
+  EXPECT_EQ(dst.CopyRangeFrom(src, 100, 1000, done), 0);
+  EXPECT_EQ(done, 1000);
+  EXPECT_EQ(dst.CopyRangeFrom(src, 1100, 1000000, done), 0);
+  EXPECT_EQ(done, 300000 - 1100) << "short at the end of the source";
+  EXPECT_EQ(dst.CopyRangeFrom(src, 300000, 10, done), 0);
+  EXPECT_EQ(done, 0);
+  char head[100];
+  EXPECT_EQ(src.ReadAt(head, 100, 0, done), 0);
+  EXPECT_EQ(dst.WriteAt(head, 100, 0), 0);
+  EXPECT_EQ(src.ReadAt(head, 100, 299950, done), 0);
+  EXPECT_EQ(done, 50);
+  EXPECT_EQ(dst.Close(), 0);
+  EXPECT_EQ(dst.Close(), 0) << "closing twice does nothing";
+  EXPECT_EQ(ReadBytes("dst"), data);
+  ASSERT_EQ(dst.Create(Path("dst")), 0);
+  EXPECT_EQ(dst.SetSize(5), 0);
+  EXPECT_EQ(dst.Size(), 5);
+  EXPECT_EQ(dst.ReadAt(head, 1, 0, done), EBADF) << "opened for writing only";
+
+  TFileHandle other;
+  EXPECT_EQ(other.OpenRead(Path("none")), ENOENT);
+  EXPECT_EQ(other.OpenRead(Dir()), EISDIR);
+  EXPECT_EQ(other.Create(Path("no/such")), ENOENT);
+  fs::create_symlink(HostPath("src"), HostPath("link"));
+  EXPECT_EQ(other.Create(Path("link"), false), ELOOP);
+  EXPECT_EQ(ReadBytes("src"), data) << "not written through the link";
+  EXPECT_EQ(other.WriteAt("x", 1, 0), EBADF);
+}
+
 TEST(ExpandFileName, MakesPathsAbsoluteByTextAlone) {
   const String cwd = FromUtf8(fs::current_path().string());
   EXPECT_EQ(GetCurrentDir(), cwd);

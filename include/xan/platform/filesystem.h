@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 
 #include "xan/platform/export.h"
 #include "xan/platform/strings.h"
@@ -112,8 +113,19 @@ XAN_EXPORT int32_t ForceDirectories(StringView Path) noexcept;
 // Removes the empty directory Path.
 XAN_EXPORT int32_t RemoveDir(StringView Path) noexcept;
 // Removes the entry Path that is not a directory; a symbolic link is removed, not its target.
+// With KeepReadOnly, an entry that is not a link and that the caller may not write (faReadOnly)
+// is kept and EACCES returned: the Windows rule that read-only files are not erased, which the
+// POSIX host would not apply by itself (there the directory's permissions decide).
 // (Not named DeleteFile, which the Windows headers define as a macro.)
-XAN_EXPORT int32_t EraseFile(StringView Path) noexcept;
+XAN_EXPORT int32_t EraseFile(StringView Path, bool KeepReadOnly = false) noexcept;
+// Erases the entries Names of the directory Dir, in order, each as EraseFile does with the same
+// KeepReadOnly (a link is removed, not followed; a directory is refused with EISDIR), but opening
+// Dir once and naming each entry from there: the whole task of emptying a directory of its files,
+// without resolving the full path again for every entry. Stops at the first entry that cannot be
+// erased. Returns Names.size() when all went, else the index of that entry with its error number
+// in Error (0 then when all went; for a Dir that cannot be opened, index 0 and its error).
+XAN_EXPORT size_t EraseFilesIn(StringView Dir, std::span<const String> Names, bool KeepReadOnly,
+                               int32_t& Error) noexcept;
 // Renames OldName to NewName. An existing NewName is never replaced (EEXIST), except when it is
 // OldName itself spelled otherwise on a case-insensitive file system.
 XAN_EXPORT int32_t RenameFile(StringView OldName, StringView NewName) noexcept;
@@ -124,11 +136,81 @@ XAN_EXPORT int32_t CopyFileTimes(StringView Source, StringView Dest) noexcept;
 XAN_EXPORT int32_t CopyFilePermissions(StringView Source, StringView Dest,
                                        bool KeepWritable) noexcept;
 
-// Raises EInOutError with the host error number Err as its code and the message
-// Action + " \"" + Path + "\": " + the host's description of Err.
+// Creates at Dest a symbolic link with the same target text as the link Source (the target is
+// neither read nor checked). An existing Dest is never replaced (EEXIST); EINVAL when Source is
+// not a symbolic link.
+XAN_EXPORT int32_t CopySymLink(StringView Source, StringView Dest) noexcept;
+
+// True when the entry Path is the directory Dir itself or lies anywhere inside it, as the host
+// resolves names: symbolic links are followed and ".." goes to the physical parent. A Path that
+// does not exist yet is judged by its nearest existing ancestor (the directory it would be
+// created in). False when Dir does not exist or either text names nothing the host can take.
+//   (Dir "/t/src", Path "/t/src/new/sub") => true,  ("/t/src", "/t/srcx") => false,
+//   ("/t/src", "/t/link-to-src/x") => true,  ("/t/src", "/t") => false
+XAN_EXPORT bool PathIsWithin(StringView Path, StringView Dir) noexcept;
+
+// The message Action + " \"" + Path + "\": " + the host's description of the error number Err.
+//   FileErrorMessage(ENOENT, u"Cannot rename", u"a.txt") =>
+//   "Cannot rename \"a.txt\": No such file or directory"
+XAN_EXPORT String FileErrorMessage(int32_t Err, StringView Action, StringView Path);
+
+// Raises EInOutError with the host error number Err as its code and FileErrorMessage's text.
 //   RaiseFileError(ENOENT, u"Cannot rename", u"a.txt") raises
 //   "Cannot rename \"a.txt\": No such file or directory"
 [[noreturn]] XAN_EXPORT void RaiseFileError(int32_t Err, StringView Action, StringView Path);
+
+// =================================================================================================
+// File content
+//
+// A file opened for moving its content in blocks: no buffering of its own, and every failure told
+// by the host's error number instead of raised, so that a copy can say exactly what went wrong and
+// where. The methods that do something return 0 or that number. The file is closed by Close or
+// by the destructor.
+class XAN_EXPORT TFileHandle {
+ public:
+  TFileHandle() noexcept;
+  TFileHandle(const TFileHandle&) = delete;
+  TFileHandle& operator=(const TFileHandle&) = delete;
+  ~TFileHandle();
+
+  // Opens the existing file Path for reading, following symbolic links. EISDIR for a directory.
+  // A FIFO or device is opened without waiting for a writer (its reads may then fail with
+  // EAGAIN), so that opening never blocks.
+  int32_t OpenRead(StringView Path) noexcept;
+  // Creates Path for writing, or empties it when it is an existing file; a new file gets the
+  // permissions a program's new files get (POSIX: 0666 less the umask). With FollowLink false a
+  // symbolic link at Path is not written through (ELOOP), so that a copy into a tree cannot be
+  // led out of it. EISDIR for a directory.
+  int32_t Create(StringView Path, bool FollowLink = true) noexcept;
+  bool IsOpen() const noexcept;
+
+  // The size of the open file in bytes, or -1 when it is not open or the host cannot tell.
+  int64_t Size() const noexcept;
+  // True when the open file is the entry at Path, reached by another name (the same text, a
+  // hard link, a symbolic link, a path through "..").
+  bool IsSameFile(StringView Path) const noexcept;
+
+  // Reads up to Count bytes from position Offset into Buffer; Done gets the number read, fewer
+  // than Count only at the end of the file (0 there) or when the host returns a short block.
+  int32_t ReadAt(void* Buffer, int64_t Count, int64_t Offset, int64_t& Done) noexcept;
+  // Writes all Count bytes of Buffer at position Offset (ENOSPC when the host stops writing).
+  int32_t WriteAt(const void* Buffer, int64_t Count, int64_t Offset) noexcept;
+  // Copies up to Count bytes of Source from position Offset to the same position of this file,
+  // in the host's fastest way (inside the kernel where it can, else through a buffer of its
+  // own). Done gets the bytes copied: all Count, or fewer at the end of Source (0 there) or
+  // when an error stopped the copy. An error does not tell which of the two files failed; redo
+  // the rest with ReadAt and WriteAt to find out.
+  int32_t CopyRangeFrom(TFileHandle& Source, int64_t Offset, int64_t Count, int64_t& Done) noexcept;
+  // Cuts or extends the file to NewSize bytes.
+  int32_t SetSize(int64_t NewSize) noexcept;
+  // Closes the file: 0, or the error the host reports on closing (a delayed write that failed).
+  // Closing a handle that is not open does nothing and returns 0.
+  int32_t Close() noexcept;
+
+ private:
+  intptr_t FHandle;
+  std::unique_ptr<uint8_t[]> FBuffer;  // for copies the host cannot do by itself
+};
 
 // =================================================================================================
 // Paths

@@ -4,7 +4,11 @@
 
 #include <dirent.h>
 #include <errno.h>
+#include <fcntl.h>
+#include <stdio.h>
 #include <string.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <memory>
@@ -63,6 +67,25 @@ auto RetryOnInterrupt(F Call) {
     auto result = Call();
     if (result != -1 || errno != EINTR) return result;
   }
+}
+
+// Renames From to To without ever replacing an existing To: 0 or the error number (EEXIST when
+// To exists). A case-insensitive file system reports a new spelling of From as the same entry;
+// that rename replaces nothing and is done.
+inline int RenameNoReplace(const char* From, const char* To) noexcept {
+  struct stat a {
+  }, b{};
+  const bool same = ::lstat(From, &a) == 0 && ::lstat(To, &b) == 0 && a.st_dev == b.st_dev &&
+                    a.st_ino == b.st_ino;
+#if defined(SYS_renameat2) && defined(RENAME_NOREPLACE)
+  if (!same) {
+    if (::syscall(SYS_renameat2, AT_FDCWD, From, AT_FDCWD, To, RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    // The file system does not offer the exclusive rename: check, then rename.
+  }
+#endif
+  if (!same && ::lstat(To, &b) == 0) return EEXIST;
+  return ::rename(From, To) == 0 ? 0 : errno;
 }
 
 // Closes a file descriptor when it goes out of scope, unless Release() took it over.
