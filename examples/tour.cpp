@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
   if (argc > 1) tour::PictureDir = argv[1];
   tour::Foundation();
   tour::Labels();
+  tour::Graphics();
   tour::Numbers();
   tour::Strings();
   tour::Conversions();
@@ -34,9 +35,8 @@ int main(int argc, char** argv) {
   tour::Colours();
   tour::Html();
   tour::Paths();
-  tour::Locations();
-  tour::Graphics();
   tour::Trees();
+  tour::Locations();
   tour::Cpuid();
   return 0;
 }
