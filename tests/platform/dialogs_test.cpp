@@ -14,10 +14,9 @@
 #include <fstream>
 #include <mutex>
 
+#include "dialog_fixtures.h"
 #include "platform/child_process.h"
 #include "platform/save_dialog_hosts.h"
-#include "temp_dir.h"
-#include "x_server.h"
 
 namespace xan {
 namespace {
@@ -26,6 +25,7 @@ using detail::RunProgram;
 using save_dialog::TOutcome;
 using save_dialog::TRequest;
 using Clock = std::chrono::steady_clock;
+using FakeDialogProgram = testing::FakeDialogProgram;
 
 long long MillisecondsSince(Clock::time_point Start) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - Start).count();
@@ -223,36 +223,6 @@ TEST(SaveDialogTexts, OutcomesOfDialogPrograms) {
 
 // ------------------------------------------------------------------------------------------------
 // Stand-in dialog programs found in PATH before the real ones
-
-class FakeDialogProgram : public testing::TempDirTest {
- protected:
-  void SetUp() override {
-    TempDirTest::SetUp();
-    const char* path = ::getenv("PATH");
-    FEnv.Set("PATH", FDir.string() + ":" + (path ? path : "/usr/bin:/bin"));
-    FEnv.Set("DISPLAY", ":97");
-    FEnv.Unset("WAYLAND_DISPLAY");
-    FEnv.Set("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/xan-no-bus");
-    FEnv.Unset("XDG_CURRENT_DESKTOP");
-  }
-  // A program called Name that records its arguments (NUL-separated) beside itself and runs
-  // Body.
-  void MakeProgram(const std::string& Name, const std::string& Body) {
-    WriteBytes(Name, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"$0.args\"\n" +
-                         Body + "\n");
-    ::chmod(HostPath(Name).c_str(), 0755);
-  }
-  std::vector<std::string> Arguments(const std::string& Name) const {
-    std::vector<std::string> args;
-    const std::string all = ReadBytes(Name + ".args");
-    for (size_t start = 0, nul; (nul = all.find('\0', start)) != std::string::npos;
-         start = nul + 1) {
-      args.push_back(all.substr(start, nul - start));
-    }
-    return args;
-  }
-  testing::TEnvGuard FEnv;
-};
 
 TEST_F(FakeDialogProgram, AnswersComeBackWithTheirTypes) {
   MakeProgram("zenity", "printf '%s\\n' '/picked/na;me \"q\".CSV'");

@@ -1,10 +1,11 @@
-// A test fixture that starts an X server without a screen (Xvfb, on a display number it finds
-// free) for the tests of one suite, with a private home for the dialogs shown there; and a
-// driver that finds a window by its title and types into it with xdotool, bounded in time.
+// Fixtures for the save-dialog tests: stand-in dialog programs found first in PATH, and an X
+// server without a screen (Xvfb) with a driver that types into a window with xdotool.
 #pragma once
 
-#include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "platform/child_process.h"
+#include "temp_dir.h"
 
 namespace xan::testing {
 
@@ -51,6 +53,40 @@ class TEnvGuard {
   std::vector<std::pair<std::string, std::optional<std::string>>> FSaved;
 };
 
+// A temporary directory first in PATH, where a test puts stand-in dialog programs, and a
+// display that is never opened; no session bus, no desktop.
+class FakeDialogProgram : public TempDirTest {
+ protected:
+  void SetUp() override {
+    TempDirTest::SetUp();
+    const char* path = ::getenv("PATH");
+    FEnv.Set("PATH", FDir.string() + ":" + (path ? path : "/usr/bin:/bin"));
+    FEnv.Set("DISPLAY", ":97");
+    FEnv.Unset("WAYLAND_DISPLAY");
+    FEnv.Set("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/xan-no-bus");
+    FEnv.Unset("XDG_CURRENT_DESKTOP");
+  }
+  // A program called Name that records its arguments (NUL-separated) beside itself and runs
+  // Body.
+  void MakeProgram(const std::string& Name, const std::string& Body) {
+    WriteBytes(Name, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"$0.args\"\n" +
+                         Body + "\n");
+    ::chmod(HostPath(Name).c_str(), 0755);
+  }
+  std::vector<std::string> Arguments(const std::string& Name) const {
+    std::vector<std::string> args;
+    const std::string all = ReadBytes(Name + ".args");
+    for (size_t start = 0, nul; (nul = all.find('\0', start)) != std::string::npos;
+         start = nul + 1) {
+      args.push_back(all.substr(start, nul - start));
+    }
+    return args;
+  }
+  TEnvGuard FEnv;
+};
+
+// An X server without a screen (Xvfb, on a display number it finds free) for the tests of one
+// suite, with a private home for the dialogs shown there. Tests skip where none can be started.
 class XServerTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -107,7 +143,8 @@ class XServerTest : public ::testing::Test {
 
   // Waits (at most 30 s, or until Stop is set) for a visible window whose title matches the
   // regular expression Title, gives it the focus, then sends Keys: each entry is either
-  // "type:TEXT" or a key name for xdotool key. False when no window came.
+  // "type:TEXT" or a key name for xdotool key; the last key is sent again while the window stays
+  // (twice at most, 3 s apart). False when no window came.
   static bool DriveWindow(const std::string& Title, const std::vector<std::string>& Keys,
                           const std::atomic<bool>& Stop) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
@@ -127,6 +164,18 @@ class XServerTest : public ::testing::Test {
       } else {
         Xdotool({"key", "--clearmodifiers", key});
       }
+      // The name field completes names in the background; a key sent at once may go to that.
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+    // A last key that went astray (to a completion popup of a slow dialog) is sent again.
+    for (int attempt = 0; attempt < 2 && !Keys.empty(); ++attempt) {
+      const auto wait = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+      while (!Stop && std::chrono::steady_clock::now() < wait &&
+             !Xdotool({"search", "--onlyvisible", "--name", Title}).empty()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      }
+      if (Stop || std::chrono::steady_clock::now() < wait) break;
+      Xdotool({"key", "--clearmodifiers", Keys.back()});
     }
     return true;
   }
