@@ -32,6 +32,7 @@ int main() {
   tour::Html();
   tour::Paths();
   tour::Locations();
+  tour::SaveDialog();
   tour::Cpuid();
   return 0;
 }

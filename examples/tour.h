@@ -27,6 +27,7 @@ void Colours();
 void Html();
 void Paths();
 void Locations();
+void SaveDialog();
 void Cpuid();
 
 }  // namespace tour
