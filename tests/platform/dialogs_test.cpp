@@ -125,8 +125,7 @@ TEST(SaveDialogTexts, ArgumentsForZenityAndKDialog) {
             (std::vector<std::string>{
                 "zenity", "--file-selection", "--save", "--title=Save \"it\"; now\nplease",
                 "--filename=/tmp/my dir/r\xC3\xA9port.txt", "--attach=42",
-                "--file-filter=A\xC2\xA6"
-                "B | *.ab",
+                std::string("--file-filter=A\xC2\xA6") + "B | *.ab",
                 "--file-filter=Text files | *.txt *.text", "--file-filter=*.c *.h | *.c *.h"}));
   EXPECT_EQ(save_dialog::KDialogArguments(r),
             (std::vector<std::string>{"kdialog", "--title=Save \"it\"; now\nplease", "--attach=42",
