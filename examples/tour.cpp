@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
   tour::Paths();
   tour::Trees();
   tour::Locations();
+  tour::SaveDialog();
   tour::Cpuid();
   return 0;
 }

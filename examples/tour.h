@@ -34,6 +34,7 @@ void Paths();
 void Locations();
 void Graphics();
 void Trees();
+void SaveDialog();
 void Cpuid();
 
 }  // namespace tour

@@ -1,5 +1,5 @@
 // Small types of the platform that appear in the library's signatures: points, colours,
-// text alignment, font and pen styles, and the small bit sets used for sets of values.
+// text alignment, font and pen styles, dialog results, and small bit sets for sets of values.
 #pragma once
 
 #include <array>
@@ -38,6 +38,18 @@ enum TPenStyle : uint8_t {
   psClear,
   psInsideFrame
 };
+
+// The answer a dialog closes with. A plain integer, so that a callback may hand back any code
+// and the receiver decides what it accepts.
+using TModalResult = int32_t;
+inline constexpr TModalResult mrNone = 0;
+inline constexpr TModalResult mrOk = 1;
+inline constexpr TModalResult mrCancel = 2;
+inline constexpr TModalResult mrAbort = 3;
+inline constexpr TModalResult mrRetry = 4;
+inline constexpr TModalResult mrIgnore = 5;
+inline constexpr TModalResult mrYes = 6;
+inline constexpr TModalResult mrNo = 7;
 
 // A fixed set of bit positions 0..N-1, usable in constant expressions.
 template <size_t N>
