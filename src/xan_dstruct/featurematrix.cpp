@@ -137,6 +137,13 @@ std::basic_string_view<C> TrimmedBlanks(std::basic_string_view<C> Text) noexcept
   return Text.substr(first, Text.find_last_not_of(C(' ')) - first + 1);
 }
 
+// Whether storage for Capacity elements serves a new content of Needed elements: it must hold
+// them, and not be more than four times as large, so that a small file read after a large one
+// does not keep the large one's memory.
+bool ServesAgain(size_t Capacity, uint64_t Needed) noexcept {
+  return Needed > 0 && Capacity >= Needed && Capacity / 4 <= Needed;
+}
+
 // The failure of a read or a conversion in the file; LoadFromOpenFile turns it into -2.
 struct TLoadFailure {};
 
@@ -340,12 +347,12 @@ void TFeatureMatrix::StoreAnsi(int32_t fix, int32_t obj, std::string_view Bytes)
 void TFeatureMatrix::Compact() noexcept {
   constexpr uint64_t kSlack = 1 << 16;
   if (FFeatVals.empty()) {
-    std::vector<Char>().swap(FValueText);
+    TTextPool().swap(FValueText);
     FLiveText = 0;
     return;
   }
   if (FValueText.size() <= 2 * FLiveText + kSlack) return;
-  std::vector<Char> text;
+  TTextPool text;
   try {
     text.reserve(FLiveText);
   } catch (...) {  // NOLINT(bugprone-empty-catch): the garbage stays until there is memory
@@ -362,19 +369,26 @@ void TFeatureMatrix::Compact() noexcept {
 
 // ------------------------------------------------------------------------------------------------
 
-void TFeatureMatrix::ResizeTable(int32_t NFeats, int32_t NObjs) {
+void TFeatureMatrix::CheckSizes(int32_t NFeats, int32_t NObjs) const {
   if (NFeats < 0) Fail(u"negative number of features");
   if (NObjs < 0) Fail(u"negative number of objects");
   if (NFeats > MaxFeatures ||
       static_cast<uint64_t>(NFeats) * static_cast<uint64_t>(NObjs) > MaxValues) {
     Fail(detail::kNotEnoughMemory);
   }
+}
+
+void TFeatureMatrix::ResizeTable(int32_t NFeats, int32_t NObjs) {
+  CheckSizes(NFeats, NObjs);
   detail::GuardStorage(*this, detail::kNotEnoughMemory, [&] {
     // Everything that may fail is made first, the large value table before the properties; the
     // matrix changes only when all of it is there.
     const size_t cells = static_cast<size_t>(NFeats) * static_cast<size_t>(NObjs);
-    std::vector<TValueRef> values;
-    if (NFeats == FNFeats) {
+    // The table changes in place when its rows keep their length or when it holds no value to
+    // move (then the storage it has, a load's reused one among others, serves again).
+    const bool inPlace = NFeats == FNFeats || FFeatVals.empty();
+    TValueTable values;
+    if (inPlace) {
       FFeatVals.reserve(cells);
     } else {
       values.resize(cells);
@@ -382,7 +396,7 @@ void TFeatureMatrix::ResizeTable(int32_t NFeats, int32_t NObjs) {
     TPropsList added;
     for (int32_t i = FNFeats; i < NFeats; ++i) added.push_back(std::make_unique<TFeatMatProps>());
     FFeatProps.reserve(static_cast<size_t>(NFeats));
-    if (NFeats == FNFeats) {
+    if (inPlace) {
       for (size_t i = cells; i < FFeatVals.size(); ++i) Point(FFeatVals[i], {});
       FFeatVals.resize(cells);
     } else {
@@ -428,7 +442,7 @@ bool TFeatureMatrix::Resize(int32_t NFeats, int32_t NObjs) {
 }
 
 void TFeatureMatrix::Clear() {
-  std::vector<TValueRef>().swap(FFeatVals);
+  TValueTable().swap(FFeatVals);
   FFeatProps.clear();
   FNFeats = 0;
   FNObjs = 0;
@@ -805,10 +819,17 @@ int32_t TFeatureMatrix::Load(StringView FName) {
 }
 
 int32_t TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
+  // The table and the pool of the content being replaced are kept for the new content: memory
+  // written once costs no page faults when it is written again.
+  TSpareStorage spare;
+  spare.Values.swap(FFeatVals);
+  spare.Text.swap(FValueText);
+  FNObjs = 0;
+  FLiveText = 0;
   Clear();
   int32_t result = -1;
   try {
-    ReadSections(F, result);
+    ReadSections(F, result, spare);
   } catch (...) {  // a failed read, conversion or allocation ends the reading
     result = -2;
   }
@@ -816,7 +837,7 @@ int32_t TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
   return result;
 }
 
-void TFeatureMatrix::ReadSections(TTextFile& F, int32_t& Result) {
+void TFeatureMatrix::ReadSections(TTextFile& F, int32_t& Result, TSpareStorage& Spare) {
   String line;
   while (!F.Eof()) {
     F.ReadLn(line);
@@ -885,16 +906,30 @@ void TFeatureMatrix::ReadSections(TTextFile& F, int32_t& Result) {
           !ReadWholeInt(rest.substr(split + 1), no) || nf < 0 || no < 0) {
         throw TLoadFailure();
       }
-      std::vector<TValueRef>().swap(FFeatVals);
+      TValueTable().swap(FFeatVals);
       FNObjs = 0;
       Compact();
+      CheckSizes(nf, no);
+      const uint64_t cells = static_cast<uint64_t>(nf) * static_cast<uint64_t>(no);
+      if (ServesAgain(Spare.Values.capacity(), cells)) {
+        FFeatVals.swap(Spare.Values);
+        FFeatVals.clear();
+      }
+      TValueTable().swap(Spare.Values);
       ResizeTable(nf, no);
       // The texts take fewer characters than the file has bytes left: room for them at once
       // spares the copies of a growing pool (pages not written to are never touched).
       const auto left = static_cast<uint64_t>(F.BytesLeft());
-      try {
-        if (left <= FValueText.max_size()) FValueText.reserve(static_cast<size_t>(left));
-      } catch (...) {  // NOLINT(bugprone-empty-catch): then the pool grows as it goes
+      if (cells > 0 && FValueText.empty()) {
+        if (ServesAgain(Spare.Text.capacity(), left)) {
+          FValueText.swap(Spare.Text);
+          FValueText.clear();
+        }
+        TTextPool().swap(Spare.Text);
+        try {
+          if (left <= FValueText.max_size()) FValueText.reserve(static_cast<size_t>(left));
+        } catch (...) {  // NOLINT(bugprone-empty-catch): then the pool grows as it goes
+        }
       }
       // The value lines are the bulk of a file: their numbers are read from the line's bytes and
       // only the value itself is converted from the ANSI code page, straight into the pool.
@@ -924,8 +959,8 @@ void TFeatureMatrix::Assign(const TPersistent& Source) {
   }
   if (src == this) return;
   TPropsList props;
-  std::vector<TValueRef> values;
-  std::vector<Char> text;
+  TValueTable values;
+  TTextPool text;
   detail::GuardStorage(*this, detail::kNotEnoughMemory, [&] {
     props.reserve(src->FFeatProps.size());
     for (const auto& p : src->FFeatProps) {

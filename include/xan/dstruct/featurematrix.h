@@ -12,6 +12,7 @@
 #include "xan/platform/classes.h"
 #include "xan/platform/export.h"
 #include "xan/platform/format_settings.h"
+#include "xan/platform/large_blocks.h"
 #include "xan/platform/strings.h"
 #include "xan/platform/textfile.h"
 #include "xan/xanbase.h"
@@ -361,6 +362,15 @@ class XAN_EXPORT TFeatureMatrix : public TComponent {
     uint64_t Offset = 0;
     uint32_t Length = 0;
   };
+  // The value table and the text pool are the large arrays of a matrix: they lie in large
+  // blocks, so that the host can back them with large pages.
+  using TValueTable = std::vector<TValueRef, TLargeBlockAllocator<TValueRef>>;
+  using TTextPool = std::vector<Char, TLargeBlockAllocator<Char>>;
+  // The table and pool of the content a load replaces, for the new content to reuse.
+  struct TSpareStorage {
+    TValueTable Values;
+    TTextPool Text;
+  };
   TValueRef& Ref(int32_t fix, int32_t obj) noexcept;
   const TValueRef& Ref(int32_t fix, int32_t obj) const noexcept;
   // The text of a value, valid until the next change of the matrix.
@@ -382,6 +392,8 @@ class XAN_EXPORT TFeatureMatrix : public TComponent {
     return FFeatProps[static_cast<size_t>(fix) - 1]->FeatKind;
   }
 
+  // Raises as SetNFeats for a negative count or beyond MaxFeatures or MaxValues.
+  void CheckSizes(int32_t NFeats, int32_t NObjs) const;
   // Resizes the table and the properties list without notifying; raises as SetNFeats.
   void ResizeTable(int32_t NFeats, int32_t NObjs);
   // Raises EXANDStructError with this component's name and the reason.
@@ -393,7 +405,7 @@ class XAN_EXPORT TFeatureMatrix : public TComponent {
   // The range of SetFeatType and RenumberFeatures; false when there is none.
   bool ClippedRange(int32_t IxFrom, int32_t IxTo, int32_t& Low, int32_t& High) const noexcept;
   // The reading behind LoadFromOpenFile, raising where it fails.
-  void ReadSections(TTextFile& F, int32_t& Result);
+  void ReadSections(TTextFile& F, int32_t& Result, TSpareStorage& Spare);
 
   int32_t FNFeats = 0;
   int32_t FNObjs = 0;
@@ -402,8 +414,8 @@ class XAN_EXPORT TFeatureMatrix : public TComponent {
   // (o - 1) * NFeatures + (f - 1), the order in which files hold them. Their texts lie in
   // FValueText, one pool for all, so that a large table is a few blocks of memory rather than a
   // block per value; FLiveText counts the characters the cells refer to.
-  std::vector<TValueRef> FFeatVals;
-  std::vector<Char> FValueText;
+  TValueTable FFeatVals;
+  TTextPool FValueText;
   uint64_t FLiveText = 0;
   TNotifyEvent FOnChange;
   // What GetFeatProps gives for an index out of range; made when first needed.
