@@ -321,7 +321,8 @@ void TFeatureMatrix::Store(int32_t fix, int32_t obj, StringView Text) {
   Compact();
 }
 
-void TFeatureMatrix::StoreAnsi(int32_t fix, int32_t obj, std::string_view Bytes) {
+void TFeatureMatrix::StoreBytes(int32_t fix, int32_t obj, std::string_view Bytes,
+                                TTextEncoding Encoding) {
   TValueRef ref;
   if (!Bytes.empty()) {
     if (Bytes.size() > UINT32_MAX) Fail(detail::kNotEnoughMemory);
@@ -330,6 +331,10 @@ void TFeatureMatrix::StoreAnsi(int32_t fix, int32_t obj, std::string_view Bytes)
     // Text of ASCII characters only, the usual case, is widened as it stands.
     uint8_t high = 0;
     for (size_t k = 0; k < Bytes.size(); ++k) high |= bytes[k];
+    if (high >= 0x80 && Encoding == teUtf8) {
+      Store(fix, obj, FromUtf8(Bytes));
+      return;
+    }
     detail::GuardStorage(*this, detail::kNotEnoughMemory, [&] {
       if (high < 0x80) {
         FValueText.insert(FValueText.end(), bytes, bytes + Bytes.size());
@@ -932,7 +937,7 @@ void TFeatureMatrix::ReadSections(TTextFile& F, int32_t& Result, TSpareStorage& 
         }
       }
       // The value lines are the bulk of a file: their numbers are read from the line's bytes and
-      // only the value itself is converted from the ANSI code page, straight into the pool.
+      // only the value itself is converted from the file's encoding, straight into the pool.
       while (!F.Eof()) {
         const std::string_view bytes = F.ReadLnBytes();
         if (bytes.empty() || bytes[0] == '#') return;
@@ -941,7 +946,7 @@ void TFeatureMatrix::ReadSections(TTextFile& F, int32_t& Result, TSpareStorage& 
         int32_t obj = 0;
         if (!ReadIntToken(bytes, at, fix) || !ReadIntToken(bytes, at, obj)) throw TLoadFailure();
         if (!InRange(fix, obj)) continue;
-        StoreAnsi(fix, obj, TrimmedBlanks(bytes.substr(at)));
+        StoreBytes(fix, obj, TrimmedBlanks(bytes.substr(at)), F.Encoding());
       }
       return;
     }

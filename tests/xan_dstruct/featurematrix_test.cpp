@@ -1080,5 +1080,29 @@ TEST_F(FeatureMatrixFile, ALoadAfterACallbackThatResizesTheMatrix) {
   EXPECT_TRUE(ReadBytes("m.txt") == ReadBytes("fresh.txt"));
 }
 
+TEST_F(FeatureMatrixFile, AUtf8FileReadsBackItsValues) {
+  // Save to an open file leaves the encoding to it; reading the same file as UTF-8 must give back
+  // the characters, in the values as in the properties.
+  TFeatureMatrix m;
+  m.Resize(2, 2);
+  m.SetFeatType(0, 0, fkString);
+  m.GetFeatProps(1)->FeatName = u"caf\u00e9 \u20ac";
+  m.SetFeatValStr(1, 1, u"Z\u00fcrich \u65e5\u672c");
+  m.SetFeatValStr(2, 1, u"plain");
+  m.SetFeatValStr(1, 2, u"\u0100\u00ff\U0001F600");
+  {
+    TTextFile f(Path("u.txt"), tfmRewrite, teUtf8);
+    m.SaveToOpenFile(f);
+  }
+  TTextFile f(Path("u.txt"), tfmRead, teUtf8);
+  TFeatureMatrix r;
+  ASSERT_EQ(r.LoadFromOpenFile(f), 0);
+  r.SetFeatType(0, 0, fkString);
+  EXPECT_EQ(r.GetFeatProps(1)->FeatName, u"caf\u00e9 \u20ac");
+  for (int f = 1; f <= 2; ++f) {
+    for (int o = 1; o <= 2; ++o) EXPECT_EQ(r.GetFeatValStr(f, o), m.GetFeatValStr(f, o));
+  }
+}
+
 }  // namespace
 }  // namespace xan

@@ -316,12 +316,12 @@ class XAN_EXPORT TFeatureMatrix : public TComponent {
   // held no "#featdef" or "#featvals" section, -3 when reading or converting failed. Raises the
   // platform's EInOutError (EFOpenError) when the file exists but cannot be opened.
   int32_t Load(StringView FName);
-  // Clears the matrix (notifies) and reads it from the open file's position; notifies once more
-  // at the end, whatever the result. Returns 0 when a section was read, -1 when the file held
-  // no section line, -2 when reading or converting failed (what was read so far stays). Never
-  // raises.
-  // Lines that are empty or do not begin with "#" are skipped. A "#" line holds a keyword up to
-  // its first blank (lines without a blank are skipped), looked up with A-Z folded:
+  // Clears the matrix (notifies) and reads it from the open file's position, in the file's
+  // encoding; notifies once more at the end, whatever the result. Returns 0 when a section was
+  // read, -1 when the file held no section line, -2 when reading or converting failed (what was
+  // read so far stays). Never raises. Lines that are empty or do not begin with "#" are skipped. A
+  // "#" line holds a keyword up to its first blank (lines without a blank are skipped), looked up
+  // with A-Z folded:
   //   featdef n v  with v = 1: n features with default properties, then exactly 6 n lines
   //                "<feature> <key> <value>" (keys with A-Z folded; unknown keys, values that
   //                are empty and features outside 1..n are ignored); another v skips the line
@@ -384,8 +384,8 @@ class XAN_EXPORT TFeatureMatrix : public TComponent {
   }
   // Stores a copy of Text as the value of fix, obj.
   void Store(int32_t fix, int32_t obj, StringView Text);
-  // The same for a text given as its bytes in the ANSI code page.
-  void StoreAnsi(int32_t fix, int32_t obj, std::string_view Bytes);
+  // The same for a text given as its bytes in a file's encoding (ANSI code page or UTF-8).
+  void StoreBytes(int32_t fix, int32_t obj, std::string_view Bytes, TTextEncoding Encoding);
   // Drops the texts no cell refers to once they outweigh the ones in use.
   void Compact() noexcept;
   TFeatKind Kind(int32_t fix) const noexcept {
