@@ -137,6 +137,13 @@ std::basic_string_view<C> TrimmedBlanks(std::basic_string_view<C> Text) noexcept
   return Text.substr(first, Text.find_last_not_of(C(' ')) - first + 1);
 }
 
+// Appends the decimal digits of a number, without making a text of them first.
+void AppendDecimal(String& Out, int32_t Value) {
+  char digits[12];
+  const auto end = std::to_chars(digits, digits + sizeof digits, Value).ptr;
+  Out.append(digits, end);
+}
+
 // Whether storage for Capacity elements serves a new content of Needed elements: it must hold
 // them, and not be more than four times as large, so that a small file read after a large one
 // does not keep the large one's memory.
@@ -788,14 +795,18 @@ void TFeatureMatrix::SaveToOpenFile(TTextFile& F) const {
     put(pkSorted, BoolToStr(p.Sorted, 0));
   }
   F.WriteLn(u"#featvals " + DecimalText(FNFeats) + u' ' + DecimalText(FNObjs));
+  // The value lines are the bulk of a file: each is put together in one reused text.
   for (int32_t o = 1; o <= FNObjs; ++o) {
     const String objText = u' ' + DecimalText(o) + u' ';
+    const TValueRef* const row =
+        FFeatVals.data() + static_cast<size_t>(o - 1) * static_cast<size_t>(FNFeats);
     for (int32_t f = 1; f <= FNFeats; ++f) {
-      const StringView value = Text(f, o);
-      if (value.empty()) continue;
-      line = DecimalText(f);
+      const TValueRef& r = row[f - 1];
+      if (r.Length == 0) continue;
+      line.clear();
+      AppendDecimal(line, f);
       line += objText;
-      line += value;
+      line.append(FValueText.data() + r.Offset, r.Length);
       F.WriteLn(line);
     }
   }
