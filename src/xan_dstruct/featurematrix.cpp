@@ -8,6 +8,8 @@
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <ranges>
+#include <span>
 #include <string>
 #include <system_error>
 #include <type_traits>
@@ -107,16 +109,20 @@ bool ReadIntToken(std::basic_string_view<C> Text, size_t& Pos, int32_t& Value) n
   const bool negative = i < n && Text[i] == C('-');
   if (i < n && (negative || Text[i] == C('+'))) ++i;
   const size_t digits = i;
-  bool ok = true;
-  // Saturates above the largest magnitude of interest, so that no length of digits overflows.
+  // Stops growing above the largest magnitude of interest, so that no length of digits
+  // overflows.
+  constexpr uint64_t kBeyond = uint64_t{1} << 32;
   uint64_t magnitude = 0;
-  for (; i < n && code(i) > 32; ++i) {
+  for (; i < n; ++i) {
     const uint32_t digit = code(i) - uint32_t{'0'};
-    if (digit > 9) ok = false;
-    magnitude = std::min<uint64_t>(magnitude * 10 + digit, uint64_t{1} << 32);
+    if (digit > 9) break;
+    if (magnitude < kBeyond) magnitude = magnitude * 10 + digit;
   }
+  // At least one digit, and nothing else up to the end of the token.
+  bool ok = i > digits;
+  for (; i < n && code(i) > 32; ++i) ok = false;
   Pos = i;
-  if (!ok || i == digits || magnitude > uint64_t{INT32_MAX} + (negative ? 1 : 0)) return false;
+  if (!ok || magnitude > uint64_t{INT32_MAX} + (negative ? 1 : 0)) return false;
   Value = static_cast<int32_t>(negative ? 0 - magnitude : magnitude);
   return true;
 }
@@ -136,6 +142,13 @@ std::basic_string_view<C> TrimmedBlanks(std::basic_string_view<C> Text) noexcept
   if (first == Text.npos) return {};
   return Text.substr(first, Text.find_last_not_of(C(' ')) - first + 1);
 }
+
+// The characters of the 256 bytes of the ANSI code page (ASCII and UTF-8's single bytes alike).
+constexpr std::array<Char, 256> kAnsiChars = [] {
+  std::array<Char, 256> chars{};
+  for (size_t b = 0; b < chars.size(); ++b) chars[b] = AnsiToChar(static_cast<uint8_t>(b));
+  return chars;
+}();
 
 // Appends the decimal digits of a number, without making a text of them first.
 void AppendDecimal(String& Out, int32_t Value) {
@@ -293,16 +306,6 @@ void TFeatureMatrix::Fail(StringView Reason) const {
 // text appends it; what is no longer referred to is dropped by a compaction once it outweighs the
 // texts in use.
 
-TFeatureMatrix::TValueRef& TFeatureMatrix::Ref(int32_t fix, int32_t obj) noexcept {
-  return FFeatVals[static_cast<size_t>(obj - 1) * static_cast<size_t>(FNFeats) +
-                   static_cast<size_t>(fix - 1)];
-}
-
-const TFeatureMatrix::TValueRef& TFeatureMatrix::Ref(int32_t fix, int32_t obj) const noexcept {
-  return FFeatVals[static_cast<size_t>(obj - 1) * static_cast<size_t>(FNFeats) +
-                   static_cast<size_t>(fix - 1)];
-}
-
 StringView TFeatureMatrix::Text(int32_t fix, int32_t obj) const noexcept {
   const TValueRef& r = Ref(fix, obj);
   return r.Length == 0 ? StringView() : StringView(FValueText.data() + r.Offset, r.Length);
@@ -333,37 +336,31 @@ void TFeatureMatrix::StoreBytes(int32_t fix, int32_t obj, std::string_view Bytes
   TValueRef ref;
   if (!Bytes.empty()) {
     if (Bytes.size() > UINT32_MAX) Fail(detail::kNotEnoughMemory);
-    ref = {FValueText.size(), static_cast<uint32_t>(Bytes.size())};
     const auto* const bytes = reinterpret_cast<const uint8_t*>(Bytes.data());
-    // Text of ASCII characters only, the usual case, is widened as it stands.
-    uint8_t high = 0;
-    for (size_t k = 0; k < Bytes.size(); ++k) high |= bytes[k];
-    if (high >= 0x80 && Encoding == teUtf8) {
+    const size_t n = Bytes.size();
+    if (Encoding == teUtf8 && !std::all_of(bytes, bytes + n, [](uint8_t b) { return b < 0x80; })) {
       Store(fix, obj, FromUtf8(Bytes));
       return;
     }
-    detail::GuardStorage(*this, detail::kNotEnoughMemory, [&] {
-      if (high < 0x80) {
-        FValueText.insert(FValueText.end(), bytes, bytes + Bytes.size());
-      } else {
-        FValueText.resize(FValueText.size() + Bytes.size());
-        std::transform(bytes, bytes + Bytes.size(),
-                       FValueText.begin() + static_cast<ptrdiff_t>(ref.Offset), AnsiToChar);
-      }
-    });
+    ref = {FValueText.size(), static_cast<uint32_t>(n)};
+    // Each byte becomes its character as it is appended (a reference into the table keeps the
+    // view's iterators random-access, so that the pool grows once per value).
+    const auto chars = std::span(bytes, n) | std::views::transform([](uint8_t b) -> const Char& {
+                         return kAnsiChars[b];
+                       });
+    detail::GuardStorage(*this, detail::kNotEnoughMemory,
+                         [&] { FValueText.insert(FValueText.end(), chars.begin(), chars.end()); });
   }
   Point(Ref(fix, obj), ref);
   Compact();
 }
 
-void TFeatureMatrix::Compact() noexcept {
-  constexpr uint64_t kSlack = 1 << 16;
+void TFeatureMatrix::CompactPool() noexcept {
   if (FFeatVals.empty()) {
     TTextPool().swap(FValueText);
     FLiveText = 0;
     return;
   }
-  if (FValueText.size() <= 2 * FLiveText + kSlack) return;
   TTextPool text;
   try {
     text.reserve(FLiveText);

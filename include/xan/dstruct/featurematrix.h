@@ -371,8 +371,14 @@ class XAN_EXPORT TFeatureMatrix : public TComponent {
     TValueTable Values;
     TTextPool Text;
   };
-  TValueRef& Ref(int32_t fix, int32_t obj) noexcept;
-  const TValueRef& Ref(int32_t fix, int32_t obj) const noexcept;
+  TValueRef& Ref(int32_t fix, int32_t obj) noexcept {
+    return FFeatVals[static_cast<size_t>(obj - 1) * static_cast<size_t>(FNFeats) +
+                     static_cast<size_t>(fix - 1)];
+  }
+  const TValueRef& Ref(int32_t fix, int32_t obj) const noexcept {
+    return FFeatVals[static_cast<size_t>(obj - 1) * static_cast<size_t>(FNFeats) +
+                     static_cast<size_t>(fix - 1)];
+  }
   // The text of a value, valid until the next change of the matrix.
   StringView Text(int32_t fix, int32_t obj) const noexcept;
   // Copies Text into the pool and gives where it lies; raises EXANDStructError when memory fails.
@@ -386,8 +392,13 @@ class XAN_EXPORT TFeatureMatrix : public TComponent {
   void Store(int32_t fix, int32_t obj, StringView Text);
   // The same for a text given as its bytes in a file's encoding (ANSI code page or UTF-8).
   void StoreBytes(int32_t fix, int32_t obj, std::string_view Bytes, TTextEncoding Encoding);
-  // Drops the texts no cell refers to once they outweigh the ones in use.
-  void Compact() noexcept;
+  // Drops the texts no cell refers to once they outweigh the ones in use (with some slack), and
+  // the whole pool when the table is empty. Cheap when there is nothing to do: stores call it.
+  void Compact() noexcept {
+    if (FFeatVals.empty() || FValueText.size() > 2 * FLiveText + kCompactSlack) CompactPool();
+  }
+  static constexpr uint64_t kCompactSlack = 1 << 16;
+  void CompactPool() noexcept;
   TFeatKind Kind(int32_t fix) const noexcept {
     return FFeatProps[static_cast<size_t>(fix) - 1]->FeatKind;
   }
