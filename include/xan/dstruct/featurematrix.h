@@ -319,9 +319,9 @@ class XAN_EXPORT TFeatureMatrix : public TComponent {
   // Clears the matrix (notifies) and reads it from the open file's position, in the file's
   // encoding; notifies once more at the end, whatever the result. Returns 0 when a section was
   // read, -1 when the file held no section line, -2 when reading or converting failed (what was
-  // read so far stays). Never raises. Lines that are empty or do not begin with "#" are skipped. A
-  // "#" line holds a keyword up to its first blank (lines without a blank are skipped), looked up
-  // with A-Z folded:
+  // read so far stays). Never raises.
+  // Lines that are empty or do not begin with "#" are skipped. A "#" line holds a keyword up to
+  // its first blank (lines without a blank are skipped), looked up with A-Z folded:
   //   featdef n v  with v = 1: n features with default properties, then exactly 6 n lines
   //                "<feature> <key> <value>" (keys with A-Z folded; unknown keys, values that
   //                are empty and features outside 1..n are ignored); another v skips the line
