@@ -8,8 +8,6 @@
 #include <cstring>
 #include <functional>
 #include <limits>
-#include <ranges>
-#include <span>
 #include <string>
 #include <system_error>
 #include <type_traits>
@@ -23,7 +21,6 @@
 
 namespace xan {
 
-using detail::SimpleLower;
 using detail::SimpleLowerText;
 using detail::SimpleUpper;
 
@@ -343,13 +340,10 @@ void TFeatureMatrix::StoreBytes(int32_t fix, int32_t obj, std::string_view Bytes
       return;
     }
     ref = {FValueText.size(), static_cast<uint32_t>(n)};
-    // Each byte becomes its character as it is appended (a reference into the table keeps the
-    // view's iterators random-access, so that the pool grows once per value).
-    const auto chars = std::span(bytes, n) | std::views::transform([](uint8_t b) -> const Char& {
-                         return kAnsiChars[b];
-                       });
     detail::GuardStorage(*this, detail::kNotEnoughMemory,
-                         [&] { FValueText.insert(FValueText.end(), chars.begin(), chars.end()); });
+                         [&] { FValueText.resize(FValueText.size() + n); });
+    Char* const out = FValueText.data() + ref.Offset;
+    for (size_t k = 0; k < n; ++k) out[k] = kAnsiChars[bytes[k]];
   }
   Point(Ref(fix, obj), ref);
   Compact();
@@ -361,17 +355,19 @@ void TFeatureMatrix::CompactPool() noexcept {
     FLiveText = 0;
     return;
   }
+  // Every cell gets a copy of its text of its own, so the texts in use take FLiveText characters.
   TTextPool text;
   try {
-    text.reserve(FLiveText);
+    text.resize(static_cast<size_t>(FLiveText));
   } catch (...) {  // NOLINT(bugprone-empty-catch): the garbage stays until there is memory
     return;
   }
+  Char* out = text.data();
   for (TValueRef& r : FFeatVals) {
     if (r.Length == 0) continue;
-    const auto from = FValueText.begin() + static_cast<ptrdiff_t>(r.Offset);
-    r.Offset = text.size();
-    text.insert(text.end(), from, from + r.Length);
+    std::copy_n(FValueText.data() + r.Offset, r.Length, out);
+    r.Offset = static_cast<uint64_t>(out - text.data());
+    out += r.Length;
   }
   FValueText.swap(text);
 }
