@@ -45,8 +45,9 @@ class TLargeBlockAllocator {
   using value_type = T;
 
   TLargeBlockAllocator() noexcept = default;
+  // Implicit, as containers rebind allocators by converting them.
   template <class U>
-  TLargeBlockAllocator(const TLargeBlockAllocator<U>& /*other*/) noexcept {}  // NOLINT
+  TLargeBlockAllocator(const TLargeBlockAllocator<U>& /*other*/) noexcept {}
 
   // Room for N elements; raises std::bad_array_new_length beyond the address space and
   // std::bad_alloc when the memory cannot be had.
