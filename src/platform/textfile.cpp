@@ -111,6 +111,8 @@ TTextFile& TTextFile::operator=(TTextFile&& Other) noexcept {
     FMode = Other.FMode;
     FEncoding = Other.FEncoding;
     FPendingLow = Other.FPendingLow;
+    FOutBytes = std::move(Other.FOutBytes);
+    Other.FOutBytes.clear();
   }
   return *this;
 }
@@ -163,7 +165,11 @@ void TTextFile::SkipByteOrderMark() {
 
 void TTextFile::Close() {
   if (!FStream) return;
+  // The stream is closed when this function leaves it, also when a write raises.
   const std::unique_ptr<TFileStream> stream = std::move(FStream);
+  std::string pending;
+  pending.swap(FOutBytes);
+  stream->WriteBuffer(pending.data(), static_cast<int64_t>(pending.size()));
   stream->Flush();
 }
 
@@ -315,23 +321,54 @@ int64_t TTextFile::BytesLeft() {
   return std::max<int64_t>(0, FStream->Size() - FStream->Position());
 }
 
-std::string TTextFile::Encode(StringView Text) const {
-  return FEncoding == teUtf8 ? ToUtf8(Text) : StringToAnsi(Text);
+void TTextFile::AppendEncoded(StringView Text) {
+  const size_t at = FOutBytes.size();
+  const bool ascii = std::all_of(Text.begin(), Text.end(), [](Char c) { return c < 0x80; });
+  if (FEncoding == teUtf8 && !ascii) {
+    FOutBytes += ToUtf8(Text);
+    return;
+  }
+  FOutBytes.resize(at + Text.size());
+  char* out = FOutBytes.data() + at;
+  if (ascii) {
+    for (const Char c : Text) *out++ = static_cast<char>(c);
+    return;
+  }
+  for (const Char c : Text) {
+    // Latin-1 characters are their own ANSI bytes, except for the C1 controls.
+    *out++ = static_cast<char>(c < 0x80 || (c >= 0xA0 && c <= 0xFF) ? c : CharToAnsi(c));
+  }
+}
+
+void TTextFile::PushOutput() {
+  // Bytes the stream refused are dropped, so that the failure is raised once.
+  try {
+    FStream->WriteBuffer(FOutBytes.data(), static_cast<int64_t>(FOutBytes.size()));
+  } catch (...) {
+    std::string().swap(FOutBytes);
+    throw;
+  }
+  FOutBytes.clear();
+  // The room a single large text took is given back.
+  if (FOutBytes.capacity() > 4 * TFileStream::BufferSize) std::string().swap(FOutBytes);
 }
 
 void TTextFile::Write(StringView Text) {
-  const std::string bytes = Encode(Text);
-  Output().WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+  Output();
+  AppendEncoded(Text);
+  if (FOutBytes.size() >= TFileStream::BufferSize) PushOutput();
 }
 
 void TTextFile::WriteLn(StringView Text) {
-  std::string bytes = Encode(Text);
-  bytes += "\r\n";
-  Output().WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+  Output();
+  AppendEncoded(Text);
+  FOutBytes += "\r\n";
+  if (FOutBytes.size() >= TFileStream::BufferSize) PushOutput();
 }
 
 void TTextFile::Flush() {
   Output();
+  PushOutput();
   FStream->Flush();
 }
 

@@ -21,7 +21,6 @@
 
 namespace xan {
 
-using detail::SimpleLower;
 using detail::SimpleLowerText;
 using detail::SimpleUpper;
 
@@ -107,16 +106,20 @@ bool ReadIntToken(std::basic_string_view<C> Text, size_t& Pos, int32_t& Value) n
   const bool negative = i < n && Text[i] == C('-');
   if (i < n && (negative || Text[i] == C('+'))) ++i;
   const size_t digits = i;
-  bool ok = true;
-  // Saturates above the largest magnitude of interest, so that no length of digits overflows.
+  // Stops growing above the largest magnitude of interest, so that no length of digits
+  // overflows.
+  constexpr uint64_t kBeyond = uint64_t{1} << 32;
   uint64_t magnitude = 0;
-  for (; i < n && code(i) > 32; ++i) {
+  for (; i < n; ++i) {
     const uint32_t digit = code(i) - uint32_t{'0'};
-    if (digit > 9) ok = false;
-    magnitude = std::min<uint64_t>(magnitude * 10 + digit, uint64_t{1} << 32);
+    if (digit > 9) break;
+    if (magnitude < kBeyond) magnitude = magnitude * 10 + digit;
   }
+  // At least one digit, and nothing else up to the end of the token.
+  bool ok = i > digits;
+  for (; i < n && code(i) > 32; ++i) ok = false;
   Pos = i;
-  if (!ok || i == digits || magnitude > uint64_t{INT32_MAX} + (negative ? 1 : 0)) return false;
+  if (!ok || magnitude > uint64_t{INT32_MAX} + (negative ? 1 : 0)) return false;
   Value = static_cast<int32_t>(negative ? 0 - magnitude : magnitude);
   return true;
 }
@@ -135,6 +138,27 @@ std::basic_string_view<C> TrimmedBlanks(std::basic_string_view<C> Text) noexcept
   const size_t first = Text.find_first_not_of(C(' '));
   if (first == Text.npos) return {};
   return Text.substr(first, Text.find_last_not_of(C(' ')) - first + 1);
+}
+
+// The characters of the 256 bytes of the ANSI code page (ASCII and UTF-8's single bytes alike).
+constexpr std::array<Char, 256> kAnsiChars = [] {
+  std::array<Char, 256> chars{};
+  for (size_t b = 0; b < chars.size(); ++b) chars[b] = AnsiToChar(static_cast<uint8_t>(b));
+  return chars;
+}();
+
+// Appends the decimal digits of a number, without making a text of them first.
+void AppendDecimal(String& Out, int32_t Value) {
+  char digits[12];
+  const auto end = std::to_chars(digits, digits + sizeof digits, Value).ptr;
+  Out.append(digits, end);
+}
+
+// Whether storage for Capacity elements serves a new content of Needed elements: it must hold
+// them, and not be more than four times as large, so that a small file read after a large one
+// does not keep the large one's memory.
+bool ServesAgain(size_t Capacity, uint64_t Needed) noexcept {
+  return Needed > 0 && Capacity >= Needed && Capacity / 4 <= Needed;
 }
 
 // The failure of a read or a conversion in the file; LoadFromOpenFile turns it into -2.
@@ -279,16 +303,6 @@ void TFeatureMatrix::Fail(StringView Reason) const {
 // text appends it; what is no longer referred to is dropped by a compaction once it outweighs the
 // texts in use.
 
-TFeatureMatrix::TValueRef& TFeatureMatrix::Ref(int32_t fix, int32_t obj) noexcept {
-  return FFeatVals[static_cast<size_t>(obj - 1) * static_cast<size_t>(FNFeats) +
-                   static_cast<size_t>(fix - 1)];
-}
-
-const TFeatureMatrix::TValueRef& TFeatureMatrix::Ref(int32_t fix, int32_t obj) const noexcept {
-  return FFeatVals[static_cast<size_t>(obj - 1) * static_cast<size_t>(FNFeats) +
-                   static_cast<size_t>(fix - 1)];
-}
-
 StringView TFeatureMatrix::Text(int32_t fix, int32_t obj) const noexcept {
   const TValueRef& r = Ref(fix, obj);
   return r.Length == 0 ? StringView() : StringView(FValueText.data() + r.Offset, r.Length);
@@ -314,67 +328,72 @@ void TFeatureMatrix::Store(int32_t fix, int32_t obj, StringView Text) {
   Compact();
 }
 
-void TFeatureMatrix::StoreAnsi(int32_t fix, int32_t obj, std::string_view Bytes) {
+void TFeatureMatrix::StoreBytes(int32_t fix, int32_t obj, std::string_view Bytes,
+                                TTextEncoding Encoding) {
   TValueRef ref;
   if (!Bytes.empty()) {
     if (Bytes.size() > UINT32_MAX) Fail(detail::kNotEnoughMemory);
-    ref = {FValueText.size(), static_cast<uint32_t>(Bytes.size())};
     const auto* const bytes = reinterpret_cast<const uint8_t*>(Bytes.data());
-    // Text of ASCII characters only, the usual case, is widened as it stands.
-    uint8_t high = 0;
-    for (size_t k = 0; k < Bytes.size(); ++k) high |= bytes[k];
-    detail::GuardStorage(*this, detail::kNotEnoughMemory, [&] {
-      if (high < 0x80) {
-        FValueText.insert(FValueText.end(), bytes, bytes + Bytes.size());
-      } else {
-        FValueText.resize(FValueText.size() + Bytes.size());
-        std::transform(bytes, bytes + Bytes.size(),
-                       FValueText.begin() + static_cast<ptrdiff_t>(ref.Offset), AnsiToChar);
-      }
-    });
+    const size_t n = Bytes.size();
+    if (Encoding == teUtf8 && !std::all_of(bytes, bytes + n, [](uint8_t b) { return b < 0x80; })) {
+      Store(fix, obj, FromUtf8(Bytes));
+      return;
+    }
+    ref = {FValueText.size(), static_cast<uint32_t>(n)};
+    detail::GuardStorage(*this, detail::kNotEnoughMemory,
+                         [&] { FValueText.resize(FValueText.size() + n); });
+    Char* const out = FValueText.data() + ref.Offset;
+    for (size_t k = 0; k < n; ++k) out[k] = kAnsiChars[bytes[k]];
   }
   Point(Ref(fix, obj), ref);
   Compact();
 }
 
-void TFeatureMatrix::Compact() noexcept {
-  constexpr uint64_t kSlack = 1 << 16;
+void TFeatureMatrix::CompactPool() noexcept {
   if (FFeatVals.empty()) {
-    std::vector<Char>().swap(FValueText);
+    TTextPool().swap(FValueText);
     FLiveText = 0;
     return;
   }
-  if (FValueText.size() <= 2 * FLiveText + kSlack) return;
-  std::vector<Char> text;
+  // Every cell gets a copy of its text of its own, so the texts in use take FLiveText characters.
+  TTextPool text;
   try {
-    text.reserve(FLiveText);
+    text.resize(static_cast<size_t>(FLiveText));
   } catch (...) {  // NOLINT(bugprone-empty-catch): the garbage stays until there is memory
     return;
   }
+  Char* out = text.data();
   for (TValueRef& r : FFeatVals) {
     if (r.Length == 0) continue;
-    const auto from = FValueText.begin() + static_cast<ptrdiff_t>(r.Offset);
-    r.Offset = text.size();
-    text.insert(text.end(), from, from + r.Length);
+    std::copy_n(FValueText.data() + r.Offset, r.Length, out);
+    r.Offset = static_cast<uint64_t>(out - text.data());
+    out += r.Length;
   }
   FValueText.swap(text);
 }
 
 // ------------------------------------------------------------------------------------------------
 
-void TFeatureMatrix::ResizeTable(int32_t NFeats, int32_t NObjs) {
+void TFeatureMatrix::CheckSizes(int32_t NFeats, int32_t NObjs) const {
   if (NFeats < 0) Fail(u"negative number of features");
   if (NObjs < 0) Fail(u"negative number of objects");
   if (NFeats > MaxFeatures ||
       static_cast<uint64_t>(NFeats) * static_cast<uint64_t>(NObjs) > MaxValues) {
     Fail(detail::kNotEnoughMemory);
   }
+}
+
+void TFeatureMatrix::ResizeTable(int32_t NFeats, int32_t NObjs) {
+  CheckSizes(NFeats, NObjs);
   detail::GuardStorage(*this, detail::kNotEnoughMemory, [&] {
     // Everything that may fail is made first, the large value table before the properties; the
     // matrix changes only when all of it is there.
     const size_t cells = static_cast<size_t>(NFeats) * static_cast<size_t>(NObjs);
-    std::vector<TValueRef> values;
-    if (NFeats == FNFeats) {
+    // The table changes in place when its rows keep their length or when it holds no value to
+    // move (then the storage it has, a load's reused one among others, serves again).
+    const bool inPlace = NFeats == FNFeats || FFeatVals.empty();
+    TValueTable values;
+    if (inPlace) {
       FFeatVals.reserve(cells);
     } else {
       values.resize(cells);
@@ -382,7 +401,7 @@ void TFeatureMatrix::ResizeTable(int32_t NFeats, int32_t NObjs) {
     TPropsList added;
     for (int32_t i = FNFeats; i < NFeats; ++i) added.push_back(std::make_unique<TFeatMatProps>());
     FFeatProps.reserve(static_cast<size_t>(NFeats));
-    if (NFeats == FNFeats) {
+    if (inPlace) {
       for (size_t i = cells; i < FFeatVals.size(); ++i) Point(FFeatVals[i], {});
       FFeatVals.resize(cells);
     } else {
@@ -428,7 +447,7 @@ bool TFeatureMatrix::Resize(int32_t NFeats, int32_t NObjs) {
 }
 
 void TFeatureMatrix::Clear() {
-  std::vector<TValueRef>().swap(FFeatVals);
+  TValueTable().swap(FFeatVals);
   FFeatProps.clear();
   FNFeats = 0;
   FNObjs = 0;
@@ -769,14 +788,18 @@ void TFeatureMatrix::SaveToOpenFile(TTextFile& F) const {
     put(pkSorted, BoolToStr(p.Sorted, 0));
   }
   F.WriteLn(u"#featvals " + DecimalText(FNFeats) + u' ' + DecimalText(FNObjs));
+  // The value lines are the bulk of a file: each is put together in one reused text.
   for (int32_t o = 1; o <= FNObjs; ++o) {
     const String objText = u' ' + DecimalText(o) + u' ';
+    const TValueRef* const row =
+        FFeatVals.data() + static_cast<size_t>(o - 1) * static_cast<size_t>(FNFeats);
     for (int32_t f = 1; f <= FNFeats; ++f) {
-      const StringView value = Text(f, o);
-      if (value.empty()) continue;
-      line = DecimalText(f);
+      const TValueRef& r = row[f - 1];
+      if (r.Length == 0) continue;
+      line.clear();
+      AppendDecimal(line, f);
       line += objText;
-      line += value;
+      line.append(FValueText.data() + r.Offset, r.Length);
       F.WriteLn(line);
     }
   }
@@ -805,10 +828,17 @@ int32_t TFeatureMatrix::Load(StringView FName) {
 }
 
 int32_t TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
+  // The table and the pool of the content being replaced are kept for the new content: memory
+  // written once costs no page faults when it is written again.
+  TSpareStorage spare;
+  spare.Values.swap(FFeatVals);
+  spare.Text.swap(FValueText);
+  FNObjs = 0;
+  FLiveText = 0;
   Clear();
   int32_t result = -1;
   try {
-    ReadSections(F, result);
+    ReadSections(F, result, spare);
   } catch (...) {  // a failed read, conversion or allocation ends the reading
     result = -2;
   }
@@ -816,7 +846,7 @@ int32_t TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
   return result;
 }
 
-void TFeatureMatrix::ReadSections(TTextFile& F, int32_t& Result) {
+void TFeatureMatrix::ReadSections(TTextFile& F, int32_t& Result, TSpareStorage& Spare) {
   String line;
   while (!F.Eof()) {
     F.ReadLn(line);
@@ -885,19 +915,33 @@ void TFeatureMatrix::ReadSections(TTextFile& F, int32_t& Result) {
           !ReadWholeInt(rest.substr(split + 1), no) || nf < 0 || no < 0) {
         throw TLoadFailure();
       }
-      std::vector<TValueRef>().swap(FFeatVals);
+      TValueTable().swap(FFeatVals);
       FNObjs = 0;
       Compact();
+      CheckSizes(nf, no);
+      const uint64_t cells = static_cast<uint64_t>(nf) * static_cast<uint64_t>(no);
+      if (ServesAgain(Spare.Values.capacity(), cells)) {
+        FFeatVals.swap(Spare.Values);
+        FFeatVals.clear();
+      }
+      TValueTable().swap(Spare.Values);
       ResizeTable(nf, no);
       // The texts take fewer characters than the file has bytes left: room for them at once
       // spares the copies of a growing pool (pages not written to are never touched).
       const auto left = static_cast<uint64_t>(F.BytesLeft());
-      try {
-        if (left <= FValueText.max_size()) FValueText.reserve(static_cast<size_t>(left));
-      } catch (...) {  // NOLINT(bugprone-empty-catch): then the pool grows as it goes
+      if (cells > 0 && FValueText.empty()) {
+        if (ServesAgain(Spare.Text.capacity(), left)) {
+          FValueText.swap(Spare.Text);
+          FValueText.clear();
+        }
+        TTextPool().swap(Spare.Text);
+        try {
+          if (left <= FValueText.max_size()) FValueText.reserve(static_cast<size_t>(left));
+        } catch (...) {  // NOLINT(bugprone-empty-catch): then the pool grows as it goes
+        }
       }
       // The value lines are the bulk of a file: their numbers are read from the line's bytes and
-      // only the value itself is converted from the ANSI code page, straight into the pool.
+      // only the value itself is converted from the file's encoding, straight into the pool.
       while (!F.Eof()) {
         const std::string_view bytes = F.ReadLnBytes();
         if (bytes.empty() || bytes[0] == '#') return;
@@ -906,7 +950,7 @@ void TFeatureMatrix::ReadSections(TTextFile& F, int32_t& Result) {
         int32_t obj = 0;
         if (!ReadIntToken(bytes, at, fix) || !ReadIntToken(bytes, at, obj)) throw TLoadFailure();
         if (!InRange(fix, obj)) continue;
-        StoreAnsi(fix, obj, TrimmedBlanks(bytes.substr(at)));
+        StoreBytes(fix, obj, TrimmedBlanks(bytes.substr(at)), F.Encoding());
       }
       return;
     }
@@ -924,8 +968,8 @@ void TFeatureMatrix::Assign(const TPersistent& Source) {
   }
   if (src == this) return;
   TPropsList props;
-  std::vector<TValueRef> values;
-  std::vector<Char> text;
+  TValueTable values;
+  TTextPool text;
   detail::GuardStorage(*this, detail::kNotEnoughMemory, [&] {
     props.reserve(src->FFeatProps.size());
     for (const auto& p : src->FFeatProps) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <functional>
 #include <random>
 #include <vector>
@@ -248,6 +249,109 @@ TEST_F(TextFile, Utf8ReadCharAgreesWithReadLnOnAnyBytes) {
     for (Char c; chars.ReadChar(c);) read += c;
     ASSERT_EQ(read, line) << ::testing::PrintToString(bytes);
   }
+}
+
+// ------------------------------------------------------------------------------------------------
+// Output held by the text file until it makes a block, a Flush or a Close
+
+TEST_F(TextFile, EveryCharacterIsWrittenAsTheCodePageConvertsIt) {
+  // All 65 536 code units, in a line of their own each and all in one text: the bytes are what
+  // the platform's ANSI conversion gives, in a file that crosses many output blocks.
+  String all;
+  std::string expected;
+  {
+    TTextFile f(Path("all.txt"), tfmRewrite);
+    for (uint32_t c = 0; c <= 0xFFFF; ++c) {
+      const String one(1, static_cast<Char>(c));
+      f.WriteLn(one);
+      all += one;
+      expected += StringToAnsi(one) + "\r\n";
+    }
+    f.Write(all);
+    expected += StringToAnsi(all);
+  }
+  ASSERT_TRUE(ReadBytes("all.txt") == expected);
+}
+
+TEST_F(TextFile, MixedWritesCrossingBlocksKeepTheirOrder) {
+  // Texts from empty to several output blocks long, with and without line ends, in both
+  // encodings, compared with the same texts converted one by one.
+  for (const TTextEncoding encoding : {teAnsi, teUtf8}) {
+    std::mt19937 rng(encoding == teAnsi ? 1 : 2);
+    std::string expected;
+    {
+      TTextFile f(Path("mix.txt"), tfmRewrite, encoding);
+      for (int k = 0; k < 400; ++k) {
+        const size_t n = rng() % 8 == 0 ? rng() % (5 * TFileStream::BufferSize) : rng() % 90;
+        String text(n, u'a');
+        for (Char& c : text) {
+          const unsigned r = rng() % 20;
+          c = r == 0 ? u'\u00e9' : r == 1 ? u'\u20ac' : r == 2 ? u'\u4e00' : Char(u'a' + r);
+        }
+        const std::string bytes = encoding == teAnsi ? StringToAnsi(text) : ToUtf8(text);
+        if (rng() % 2 == 0) {
+          f.WriteLn(text);
+          expected += bytes + "\r\n";
+        } else {
+          f.Write(text);
+          expected += bytes;
+        }
+      }
+    }
+    ASSERT_TRUE(ReadBytes("mix.txt") == expected) << encoding;
+  }
+}
+
+TEST_F(TextFile, PendingOutputReachesTheFileAtFlushCloseRewindAndAfterAMove) {
+  TTextFile f(Path("p.txt"), tfmRewrite);
+  f.WriteLn(u"one");
+  f.Flush();
+  EXPECT_EQ(ReadBytes("p.txt"), "one\r\n") << "Flush hands it on";
+  f.Write(u"two");
+  TTextFile g(Path("q.txt"), tfmRewrite);
+  g.Write(u"first");
+  g = std::move(f);  // closes q.txt, takes over p.txt with what is pending for it
+  EXPECT_EQ(ReadBytes("q.txt"), "first");
+  g.WriteLn();
+  g.Rewind();
+  EXPECT_EQ(g.ReadLn(), u"one");
+  EXPECT_EQ(g.ReadLn(), u"two");
+  EXPECT_TRUE(g.Eof());
+  TTextFile h(Path("r.txt"), tfmRewrite);
+  h.Write(u"kept");
+  TTextFile i = std::move(h);
+  i.Close();
+  EXPECT_EQ(ReadBytes("r.txt"), "kept");
+}
+
+TEST_F(TextFile, AFailedWriteRaisesOnceAndCloseStillCloses) {
+  // Every write to /dev/full fails with "no space left on device".
+  std::error_code ec;
+  if (!std::filesystem::is_character_file("/dev/full", ec)) GTEST_SKIP() << "no /dev/full";
+  try {
+    TTextFile probe(u"/dev/full", tfmRewrite);
+  } catch (const EInOutError& e) {
+    GTEST_SKIP() << "/dev/full cannot be opened for writing: " << e.what();
+  }
+  {
+    TTextFile f(u"/dev/full", tfmRewrite);
+    f.WriteLn(u"held until the block is full");
+    EXPECT_EQ(ErrorCodeOf([&] { f.Close(); }), ENOSPC);
+    EXPECT_FALSE(f.IsOpen());
+  }
+  TTextFile f(u"/dev/full", tfmRewrite);
+  const String line(1000, u'x');
+  int32_t code = 0;
+  int lines = 0;
+  while (code == 0 && lines < 1000) {
+    code = ErrorCodeOf([&] { f.WriteLn(line); });
+    ++lines;
+  }
+  EXPECT_EQ(code, ENOSPC);
+  EXPECT_LE(static_cast<size_t>(lines) * 1002, 2 * TFileStream::BufferSize)
+      << "raised once a block was handed on";
+  EXPECT_EQ(ErrorCodeOf([&] { f.Flush(); }), 0) << "the refused bytes were dropped";
+  EXPECT_EQ(ErrorCodeOf([&] { f.Close(); }), 0);
 }
 
 }  // namespace

@@ -989,5 +989,117 @@ TEST_F(FeatureMatrixFile, OpenFileSharesTheFile) {
   EXPECT_EQ(b.LoadFromOpenFile(f), -1) << "no section left";
 }
 
+// The text of a values file of NF features and NO objects, one value line per cell that Keep
+// lets through, values from Seed; when BadAt > 0 the value line of that object is spoilt.
+std::string ValuesFile(int NF, int NO, unsigned Seed, int BadAt = 0) {
+  std::mt19937 rng(Seed);
+  std::string file = "#featdef " + std::to_string(NF) + " 1\n";
+  for (int f = 1; f <= NF; ++f) {
+    const std::string n = std::to_string(f);
+    file += n + " fplFeatNum " + std::to_string(rng() % 1000) + "\n" + n + " fplFeatName f" +
+            std::to_string(Seed) + "_" + n + "\n" + n + " fplFeatKind fkString\n" + n +
+            " fplComment \n" + n + " fplPresets p\n" + n + " fplSorted FALSE\n";
+  }
+  file += "#featvals " + std::to_string(NF) + " " + std::to_string(NO) + "\n";
+  for (int o = 1; o <= NO; ++o) {
+    for (int f = 1; f <= NF; ++f) {
+      if (rng() % 5 == 0) continue;
+      file += std::to_string(f) + " " + std::to_string(o) + (o == BadAt ? "x " : " ");
+      const size_t length = rng() % 12;
+      for (size_t k = 0; k < length; ++k) {
+        const unsigned r = rng() % 16;
+        file += r == 0 ? ' ' : r == 1 ? static_cast<char>(0x80 + rng() % 128) : 'a' + rng() % 26;
+      }
+      file += "\n";
+    }
+  }
+  return file + "#featend\n";
+}
+
+TEST_F(FeatureMatrixFile, RepeatedLoadsReadAsAFreshMatrixWould) {
+  // One matrix loads file after file, of the same shape, smaller, larger, damaged part of the
+  // way, without values; after each it must hold what a new matrix that loads the same file
+  // holds, compared through what both save. The large ones take tables and pools of megabytes.
+  struct TCase {
+    int NF;
+    int NO;
+    unsigned Seed;
+    int BadAt;
+  };
+  const TCase cases[] = {{4, 40000, 1, 0}, {4, 40000, 2, 0},  {4, 40000, 3, 30000},
+                         {4, 40000, 4, 0}, {3, 3000, 5, 0},   {5, 50000, 6, 0},
+                         {3, 0, 7, 0},     {4, 40000, 8, 0},  {40000, 4, 9, 0},
+                         {2, 1, 10, 0},    {4, 40000, 11, 2}, {4, 40000, 12, 0}};
+  Counted reused;
+  for (const TCase& c : cases) {
+    WriteBytes("in.txt", ValuesFile(c.NF, c.NO, c.Seed, c.BadAt));
+    const int32_t expected = c.BadAt > 0 ? -3 : 0;
+    EXPECT_EQ(reused.Notes([&] { EXPECT_EQ(reused.Load(Path("in.txt")), expected); }), 2);
+    TFeatureMatrix fresh;
+    ASSERT_EQ(fresh.Load(Path("in.txt")), expected);
+    ASSERT_EQ(reused.NFeatures(), fresh.NFeatures()) << c.Seed;
+    ASSERT_EQ(reused.NObjects(), fresh.NObjects()) << c.Seed;
+    fresh.Save(Path("fresh.txt"));
+    reused.Save(Path("reused.txt"));
+    ASSERT_TRUE(ReadBytes("fresh.txt") == ReadBytes("reused.txt")) << c.Seed;
+    if (c.BadAt > 0) continue;
+    // Emptying all features but the last leaves most of the pool unused, which compacts it: the
+    // last feature's values stay what they were.
+    reused.SetFeatType(0, 0, fkString);
+    const String last = Row(reused, c.NF);
+    for (int f = 1; f < c.NF; ++f) reused.ClearFeature(f);
+    ASSERT_TRUE(Row(reused, c.NF) == last) << c.Seed;
+    EXPECT_EQ(Row(reused, 1), String(static_cast<size_t>(std::max(c.NO - 1, 0)), u','));
+  }
+}
+
+TEST_F(FeatureMatrixFile, ALoadAfterACallbackThatResizesTheMatrix) {
+  // The notification of the load's Clear sees an empty matrix and may fill it again; the load
+  // then replaces what the callback made.
+  TFeatureMatrix m;
+  WriteBytes("a.txt", ValuesFile(3, 20000, 21));
+  WriteBytes("b.txt", ValuesFile(3, 20000, 22));
+  ASSERT_EQ(m.Load(Path("a.txt")), 0);
+  int calls = 0;
+  m.SetOnChange([&](TObject*) {
+    if (++calls != 1) return;
+    EXPECT_EQ(m.NFeatures(), 0);
+    EXPECT_EQ(m.NObjects(), 0);
+    m.Resize(2, 7);
+    m.SetFeatType(0, 0, fkString);
+    m.SetFeatValStr(2, 7, u"from the callback");
+  });
+  ASSERT_EQ(m.Load(Path("b.txt")), 0);
+  TFeatureMatrix fresh;
+  ASSERT_EQ(fresh.Load(Path("b.txt")), 0);
+  m.Save(Path("m.txt"));
+  fresh.Save(Path("fresh.txt"));
+  EXPECT_TRUE(ReadBytes("m.txt") == ReadBytes("fresh.txt"));
+}
+
+TEST_F(FeatureMatrixFile, AUtf8FileReadsBackItsValues) {
+  // Save to an open file leaves the encoding to it; reading the same file as UTF-8 must give back
+  // the characters, in the values as in the properties.
+  TFeatureMatrix m;
+  m.Resize(2, 2);
+  m.SetFeatType(0, 0, fkString);
+  m.GetFeatProps(1)->FeatName = u"caf\u00e9 \u20ac";
+  m.SetFeatValStr(1, 1, u"Z\u00fcrich \u65e5\u672c");
+  m.SetFeatValStr(2, 1, u"plain");
+  m.SetFeatValStr(1, 2, u"\u0100\u00ff\U0001F600");
+  {
+    TTextFile f(Path("u.txt"), tfmRewrite, teUtf8);
+    m.SaveToOpenFile(f);
+  }
+  TTextFile f(Path("u.txt"), tfmRead, teUtf8);
+  TFeatureMatrix r;
+  ASSERT_EQ(r.LoadFromOpenFile(f), 0);
+  r.SetFeatType(0, 0, fkString);
+  EXPECT_EQ(r.GetFeatProps(1)->FeatName, u"caf\u00e9 \u20ac");
+  for (int f = 1; f <= 2; ++f) {
+    for (int o = 1; o <= 2; ++o) EXPECT_EQ(r.GetFeatValStr(f, o), m.GetFeatValStr(f, o));
+  }
+}
+
 }  // namespace
 }  // namespace xan

@@ -12,6 +12,7 @@
 #include "xan/platform/classes.h"
 #include "xan/platform/export.h"
 #include "xan/platform/format_settings.h"
+#include "xan/platform/large_blocks.h"
 #include "xan/platform/strings.h"
 #include "xan/platform/textfile.h"
 #include "xan/xanbase.h"
@@ -315,10 +316,10 @@ class XAN_EXPORT TFeatureMatrix : public TComponent {
   // held no "#featdef" or "#featvals" section, -3 when reading or converting failed. Raises the
   // platform's EInOutError (EFOpenError) when the file exists but cannot be opened.
   int32_t Load(StringView FName);
-  // Clears the matrix (notifies) and reads it from the open file's position; notifies once more
-  // at the end, whatever the result. Returns 0 when a section was read, -1 when the file held
-  // no section line, -2 when reading or converting failed (what was read so far stays). Never
-  // raises.
+  // Clears the matrix (notifies) and reads it from the open file's position, in the file's
+  // encoding; notifies once more at the end, whatever the result. Returns 0 when a section was
+  // read, -1 when the file held no section line, -2 when reading or converting failed (what was
+  // read so far stays). Never raises.
   // Lines that are empty or do not begin with "#" are skipped. A "#" line holds a keyword up to
   // its first blank (lines without a blank are skipped), looked up with A-Z folded:
   //   featdef n v  with v = 1: n features with default properties, then exactly 6 n lines
@@ -361,8 +362,23 @@ class XAN_EXPORT TFeatureMatrix : public TComponent {
     uint64_t Offset = 0;
     uint32_t Length = 0;
   };
-  TValueRef& Ref(int32_t fix, int32_t obj) noexcept;
-  const TValueRef& Ref(int32_t fix, int32_t obj) const noexcept;
+  // The value table and the text pool are the large arrays of a matrix: they lie in large
+  // blocks, so that the host can back them with large pages.
+  using TValueTable = std::vector<TValueRef, TLargeBlockAllocator<TValueRef>>;
+  using TTextPool = std::vector<Char, TLargeBlockAllocator<Char>>;
+  // The table and pool of the content a load replaces, for the new content to reuse.
+  struct TSpareStorage {
+    TValueTable Values;
+    TTextPool Text;
+  };
+  TValueRef& Ref(int32_t fix, int32_t obj) noexcept {
+    return FFeatVals[static_cast<size_t>(obj - 1) * static_cast<size_t>(FNFeats) +
+                     static_cast<size_t>(fix - 1)];
+  }
+  const TValueRef& Ref(int32_t fix, int32_t obj) const noexcept {
+    return FFeatVals[static_cast<size_t>(obj - 1) * static_cast<size_t>(FNFeats) +
+                     static_cast<size_t>(fix - 1)];
+  }
   // The text of a value, valid until the next change of the matrix.
   StringView Text(int32_t fix, int32_t obj) const noexcept;
   // Copies Text into the pool and gives where it lies; raises EXANDStructError when memory fails.
@@ -374,14 +390,21 @@ class XAN_EXPORT TFeatureMatrix : public TComponent {
   }
   // Stores a copy of Text as the value of fix, obj.
   void Store(int32_t fix, int32_t obj, StringView Text);
-  // The same for a text given as its bytes in the ANSI code page.
-  void StoreAnsi(int32_t fix, int32_t obj, std::string_view Bytes);
-  // Drops the texts no cell refers to once they outweigh the ones in use.
-  void Compact() noexcept;
+  // The same for a text given as its bytes in a file's encoding (ANSI code page or UTF-8).
+  void StoreBytes(int32_t fix, int32_t obj, std::string_view Bytes, TTextEncoding Encoding);
+  // Drops the texts no cell refers to once they outweigh the ones in use (with some slack), and
+  // the whole pool when the table is empty. Cheap when there is nothing to do: stores call it.
+  void Compact() noexcept {
+    if (FFeatVals.empty() || FValueText.size() > 2 * FLiveText + kCompactSlack) CompactPool();
+  }
+  static constexpr uint64_t kCompactSlack = 1 << 16;
+  void CompactPool() noexcept;
   TFeatKind Kind(int32_t fix) const noexcept {
     return FFeatProps[static_cast<size_t>(fix) - 1]->FeatKind;
   }
 
+  // Raises as SetNFeats for a negative count or beyond MaxFeatures or MaxValues.
+  void CheckSizes(int32_t NFeats, int32_t NObjs) const;
   // Resizes the table and the properties list without notifying; raises as SetNFeats.
   void ResizeTable(int32_t NFeats, int32_t NObjs);
   // Raises EXANDStructError with this component's name and the reason.
@@ -393,7 +416,7 @@ class XAN_EXPORT TFeatureMatrix : public TComponent {
   // The range of SetFeatType and RenumberFeatures; false when there is none.
   bool ClippedRange(int32_t IxFrom, int32_t IxTo, int32_t& Low, int32_t& High) const noexcept;
   // The reading behind LoadFromOpenFile, raising where it fails.
-  void ReadSections(TTextFile& F, int32_t& Result);
+  void ReadSections(TTextFile& F, int32_t& Result, TSpareStorage& Spare);
 
   int32_t FNFeats = 0;
   int32_t FNObjs = 0;
@@ -402,8 +425,8 @@ class XAN_EXPORT TFeatureMatrix : public TComponent {
   // (o - 1) * NFeatures + (f - 1), the order in which files hold them. Their texts lie in
   // FValueText, one pool for all, so that a large table is a few blocks of memory rather than a
   // block per value; FLiveText counts the characters the cells refer to.
-  std::vector<TValueRef> FFeatVals;
-  std::vector<Char> FValueText;
+  TValueTable FFeatVals;
+  TTextPool FValueText;
   uint64_t FLiveText = 0;
   TNotifyEvent FOnChange;
   // What GetFeatProps gives for an index out of range; made when first needed.

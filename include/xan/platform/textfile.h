@@ -137,7 +137,10 @@ class XAN_EXPORT TTextFile {
   TStream& Input();
   TStream& Output();
   void SkipByteOrderMark();
-  std::string Encode(StringView Text) const;
+  // Appends Text in the file's encoding to the pending output.
+  void AppendEncoded(StringView Text);
+  // Hands the pending output to the stream.
+  void PushOutput();
 
   std::unique_ptr<TFileStream> FStream;
   String FFileName;
@@ -145,6 +148,9 @@ class XAN_EXPORT TTextFile {
   TTextEncoding FEncoding = teAnsi;
   Char FPendingLow = 0;    // teUtf8: the second unit of a character ReadChar handed out half of
   std::string FLineBytes;  // ReadLnBytes' copy of a line that crosses the end of the buffer
+  // Written text in the file's encoding not yet handed to the stream: it goes in blocks of the
+  // stream's buffer size, which the stream writes through, so that a line costs no call of it.
+  std::string FOutBytes;
 };
 
 }  // namespace xan
