@@ -31,7 +31,7 @@ void AddCommon(CLI::App& sub, Options& o, bool text) {
 
 // Base64 and ASCII85: the library codes between streams.
 int RunText(const Options& o, bool base64) {
-  InputFile file(o.File);
+  InputFile file(o.File, true);
   InputStream in(file);
   if (o.Mode == "encode") {
     OutputStream out(!o.Crlf);
@@ -67,7 +67,7 @@ Action SetupText(CLI::App& sub, bool base64) {
 
 // Run-length coding: the library's coder is fed in pieces and hands out blocks.
 int RunRle(const Options& o) {
-  InputFile file(o.File);
+  InputFile file(o.File, true);
   xan::TRLEncoder coder;
   coder.SetBufLeng(1 << 16);
   xan::TBytes block;

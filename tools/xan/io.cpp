@@ -263,6 +263,7 @@ int64_t InputStream::Seek(int64_t Offset, xan::TSeekOrigin Origin) {
 // Output
 
 void Out(std::string_view bytes) {
+  if (bytes.empty()) return;  // an empty view may hold no address, which fwrite must not get
   errno = 0;
   if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) {
     throw Failure(SystemError("write error", errno ? errno : EIO));

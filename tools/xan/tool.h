@@ -112,7 +112,8 @@ class Progress {
 class InputFile {
  public:
   // Opens the file. Raises Failure "<name>: <reason>" when it is missing, a directory or cannot
-  // be opened. With a progress label, reading draws a progress bar (see Progress).
+  // be opened. With showProgress, reading draws a progress bar named after the file (see
+  // Progress).
   explicit InputFile(const std::string& name, bool showProgress = false);
   ~InputFile();
   InputFile(const InputFile&) = delete;
