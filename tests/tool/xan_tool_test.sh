@@ -47,6 +47,8 @@ make_files() {
   head -c 1 /dev/urandom >one
   for n in 1048575 1048576 1048577 3145733; do head -c $n /dev/urandom >"r$n"; done
   FILES="nine empty one r1048575 r1048576 r1048577 r3145733"
+  # Under the sanitizers every run of the program costs a second: fewer sizes, the same edges.
+  [ "${XAN_SANITIZED:-0}" = 1 ] && FILES="nine empty one r1048577 r3145733"
 }
 
 
@@ -66,7 +68,7 @@ group_checksums() {
   "$XAN" sha1 $FILES >list
   run sha1 -c list
   expect 0 "sha1 -c of an intact list"
-  [ "$(grep -c ': OK$' out)" -eq 7 ] || fail "sha1 -c: expected 7 OK lines, got $(cat out)"
+  [ "$(grep -c ': OK$' out)" -eq "$(echo $FILES | wc -w)" ] || fail "sha1 -c: not every file OK: $(cat out)"
   sha1sum $FILES | "$XAN" sha1 -c >/dev/null 2>&1 || fail "sha1 -c of a list that sha1sum wrote"
   printf x >>one
   run sha1 -c list
@@ -239,6 +241,10 @@ group_featmat() {
   expect 0 "featmat check of a sound file"
   grep -q '2 features, 3 objects' out && grep -qE '^ +1 +10 +fkInteger +2 +0 +Weight$' out ||
     fail "featmat check report: $(cat out)"
+  # A file name that is not UTF-8 reaches the library's reader byte for byte.
+  cp good $'\xe9t\xc3\xa9'
+  run featmat check $'\xe9t\xc3\xa9'
+  expect 0 "featmat check of a file whose name is not UTF-8"
   sed 's/^1 2 -4/1 2 x/' good >badvalue
   run featmat check badvalue
   expect 1 "featmat check of a value that is not an integer"
@@ -334,13 +340,14 @@ EOF
 }
 
 # The progress bar: drawn on a terminal (a pseudo-terminal made by script) for work over a
-# second, here a read that waits 1.3 s for its input; never drawn when stderr is not a terminal.
+# second, here a read that waits 3 s for its input (more than a second however slowly the program
+# starts); never drawn when stderr is not a terminal.
 group_progress() {
   have script || skip "script (util-linux) is missing: no terminal to show the bar on"
-  script -qec "sh -c '(printf a; sleep 1.3; printf b) | $XAN crc32 -'" /dev/null >tty 2>&1
+  script -qec "sh -c '(printf a; sleep 3; printf b) | $XAN crc32 -'" /dev/null >tty 2>&1
   grep -q "$(printf '\033')\\[K" tty || fail "no progress bar on a terminal: $(od -c tty | head -3)"
   grep -q '[0-9a-f]\{8\}  -' tty || fail "no checksum after the bar: $(od -c tty | head -3)"
-  (printf a; sleep 1.3; printf b) | "$XAN" crc32 - >out 2>err
+  (printf a; sleep 3; printf b) | "$XAN" crc32 - >out 2>err
   [ ! -s err ] || fail "a progress bar when standard error is not a terminal: $(od -c err | head -2)"
 }
 
