@@ -1,0 +1,355 @@
+#!/usr/bin/env bash
+# Tests of the xan tool: the built program run on real files, its output compared with
+# independent tools (sha1sum, base64, grep, python3's zlib, binascii, colorsys and urllib).
+#   xan_tool_test.sh XAN GROUP   runs one group; exit 0 passed, 77 skipped, 1 failed
+set -uo pipefail
+
+XAN=$1
+GROUP=$2
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+cd "$WORK" || exit 1
+export LC_ALL=C
+FAILED=0
+
+fail() {
+  echo "FAIL: $*"
+  FAILED=1
+}
+skip() {
+  echo "SKIP: $*"
+  exit 77
+}
+have() { command -v "$1" >/dev/null 2>&1; }
+PY=$(command -v python3 || true)
+need_python() { [ -n "$PY" ] || skip "python3 is missing: no independent reference for $1"; }
+
+# Runs xan with the given arguments; keeps stdout in out, stderr in err, the status in rc.
+run() {
+  "$XAN" "$@" >out 2>err
+  rc=$?
+}
+# The last run ended with status $1, and with exactly one line on stderr starting "xan: " when
+# the status is not 0.
+expect() {
+  local want=$1 what=$2
+  [ "$rc" -eq "$want" ] || fail "$what: status $rc, expected $want (stderr: $(head -c 300 err))"
+  if [ "$want" -ne 0 ]; then
+    [ "$(wc -l <err)" -eq 1 ] && grep -q '^xan: ' err ||
+      fail "$what: expected one 'xan: ' line on stderr, got: $(head -c 300 err)"
+  fi
+}
+
+# Files of sizes around the tool's block sizes, with bytes of every value.
+make_files() {
+  printf 123456789 >nine
+  : >empty
+  head -c 1 /dev/urandom >one
+  for n in 1048575 1048576 1048577 3145733; do head -c $n /dev/urandom >"r$n"; done
+  FILES="nine empty one r1048575 r1048576 r1048577 r3145733"
+  # Under the sanitizers every run of the program costs a second: fewer sizes, the same edges.
+  [ "${XAN_SANITIZED:-0}" = 1 ] && FILES="nine empty one r1048577 r3145733"
+}
+
+
+group_checksums() {
+  make_files
+  # SHA-1 against sha1sum, line for line, names with a backslash or a line feed included.
+  cp nine 'back\slash'
+  cp one $'line\nfeed'
+  run sha1 $FILES 'back\slash' $'line\nfeed'
+  expect 0 "sha1 of files"
+  sha1sum $FILES 'back\slash' $'line\nfeed' >want
+  cmp -s out want || fail "sha1 differs from sha1sum: $(diff out want | head -5)"
+  # Standard input, named '-'.
+  "$XAN" sha1 - <r3145733 >out
+  [ "$(cat out)" = "$(sha1sum - <r3145733)" ] || fail "sha1 of standard input"
+  # A list checks; a changed file fails with status 1; a missing one is an error, status 2.
+  "$XAN" sha1 $FILES >list
+  run sha1 -c list
+  expect 0 "sha1 -c of an intact list"
+  [ "$(grep -c ': OK$' out)" -eq "$(echo $FILES | wc -w)" ] || fail "sha1 -c: not every file OK: $(cat out)"
+  sha1sum $FILES | "$XAN" sha1 -c >/dev/null 2>&1 || fail "sha1 -c of a list that sha1sum wrote"
+  printf x >>one
+  run sha1 -c list
+  expect 1 "sha1 -c with a changed file"
+  grep -qx 'one: FAILED' out || fail "sha1 -c does not name the changed file"
+  rm one
+  run sha1 -c list
+  [ "$rc" -eq 2 ] || fail "sha1 -c with a missing file: status $rc, expected 2"
+  echo 'not a checksum line' >badlist
+  run sha1 -c badlist
+  expect 2 "sha1 -c of a list with a bad line"
+
+  head -c 1 /dev/urandom >one
+  need_python "CRC-32 and CRC-16"
+  "$XAN" crc32 $FILES >out
+  "$XAN" crc16 $FILES >>out
+  "$XAN" crc16 --ccitt $FILES >>out
+  "$PY" - $FILES >want <<'EOF'
+import binascii, sys, zlib
+data = {f: open(f, "rb").read() for f in sys.argv[1:]}
+for f, b in data.items(): print("%08x  %s" % (zlib.crc32(b), f))
+for f, b in data.items(): print("%04x  %s" % (binascii.crc_hqx(b, 0), f))
+for f, b in data.items(): print("%04x  %s" % (binascii.crc_hqx(b, 0xFFFF), f))
+EOF
+  cmp -s out want || fail "CRCs differ from zlib and binascii: $(diff out want | head -5)"
+  [ "$("$XAN" crc32 - <r3145733)" = "$("$XAN" crc32 r3145733 | sed 's/ .*//')  -" ] ||
+    fail "crc32 of standard input"
+  "$XAN" crc32 $FILES >list
+  run crc32 --check list
+  expect 0 "crc32 --check"
+}
+
+group_codecs() {
+  make_files
+  for f in $FILES; do
+    # Base64: unwrapped exactly as base64 -w 0; wrapped text decodes with base64 -d and back.
+    "$XAN" base64 encode -w "$f" >out
+    base64 -w 0 "$f" >want
+    cmp -s out want || fail "base64 encode -w of $f differs from base64 -w 0"
+    "$XAN" base64 encode "$f" | base64 -d | cmp -s - "$f" || fail "base64 -d of xan's base64 of $f"
+    [ "$("$XAN" base64 encode "$f" | awk 'length > 60' | wc -l)" -eq 0 ] || fail "lines over 60"
+    base64 "$f" | "$XAN" base64 decode | cmp -s - "$f" || fail "xan decoding base64's text of $f"
+    "$XAN" base64 encode --crlf "$f" | "$XAN" base64 decode | cmp -s - "$f" || fail "CR LF lines"
+    # ASCII85 and RLE come back whole, from files and from standard input.
+    "$XAN" ascii85 encode "$f" | "$XAN" ascii85 decode | cmp -s - "$f" || fail "ascii85 of $f"
+    "$XAN" rle encode <"$f" | "$XAN" rle decode - | cmp -s - "$f" || fail "rle of $f"
+  done
+  # Runs, and the lead-in byte itself, on the way through the run-length coder.
+  { head -c 70000 /dev/zero; printf '\245\245\245abc'; head -c 300 /dev/zero | tr '\0' 'x'; } >runs
+  "$XAN" rle encode runs | "$XAN" rle decode | cmp -s - runs || fail "rle of runs"
+  if [ -n "$PY" ]; then
+    # The encoded format read by a decoder of our own: 165 n x is n times x, other bytes stand.
+    "$XAN" rle encode runs >enc
+    "$PY" - enc runs <<'EOF' || fail "rle format read independently"
+import sys
+data, out, i = open(sys.argv[1], "rb").read(), bytearray(), 0
+while i < len(data):
+    if data[i] == 165:
+        out += bytes([data[i + 2]]) * data[i + 1]
+        i += 3
+    else:
+        out.append(data[i])
+        i += 1
+sys.exit(0 if bytes(out) == open(sys.argv[2], "rb").read() else 1)
+EOF
+    [ "$(wc -c <enc)" -lt 1000 ] || fail "rle does not shorten runs: $(wc -c <enc) bytes"
+  fi
+  # Text that is not valid: decoded as far as it goes, status 1, one message.
+  printf 'TWFu TWFu' >bad64
+  run base64 decode bad64
+  expect 1 "base64 decode of invalid text"
+  [ "$(cat out)" = Man ] || fail "base64 decode before the bad character: $(cat out)"
+  printf '5sdq, ~>' | "$XAN" ascii85 decode >out 2>err
+  rc=$?
+  expect 1 "ascii85 decode with a stray character"
+  printf '\245\007' >cut
+  run rle decode cut
+  expect 1 "rle decode of a cut run"
+}
+
+group_text() {
+  # grep against GNU grep -E on patterns both read the same way.
+  printf 'alpha\nbeta 12\nGamma 7\nabc\naabbb\nx-y\n\nxyz 99\nABC\n' >t1
+  printf 'one\nbeta\n12\n' >t2
+  for p in 'b+' 'a.c' '^ab' '[0-9]+$' 'x[^a-z]y' 'G?amma' 'a[0-9]*b' '^$' 'z'; do
+    "$XAN" grep "$p" t1 >out
+    grep -E "$p" t1 >want
+    cmp -s out want || fail "grep '$p' differs from grep -E: $(diff out want | head -3)"
+  done
+  "$XAN" grep -n -i abc t1 t2 >out
+  grep -n -i abc t1 t2 >want
+  cmp -s out want || fail "grep -n -i over two files"
+  [ "$("$XAN" grep -c -v a t1)" = "$(grep -c -v a t1)" ] || fail "grep -c -v"
+  run grep nothing t1
+  [ "$rc" -eq 1 ] && [ ! -s out ] && [ ! -s err ] || fail "grep without a match: status $rc"
+  run grep -q beta t1 missing
+  [ "$rc" -eq 0 ] || fail "grep -q stops at the first match: status $rc"
+  run grep beta missing t2
+  [ "$rc" -eq 2 ] && grep -qx 't2:beta' out || fail "grep with a missing file: status $rc"
+  run grep '[]' t1
+  expect 2 "grep with a bad pattern"
+  grep -q 'empty set' err || fail "grep names the pattern error: $(cat err)"
+  printf 'text\nbinary\0 match\n' >bin
+  run grep match bin
+  expect 0 "grep on a binary file"
+  [ ! -s out ] && grep -q 'binary file matches' err || fail "grep on a binary file prints lines"
+
+  need_python "colour models, URL decoding and template filling"
+  # Colour models against colorsys, for names, $BBGGRR, #RRGGBB and R,G,B alike.
+  for c in Orange '$00A5FF' '#FFA500' '255,165,0' '12,200,99' 'SkyBlue'; do
+    "$XAN" color "$c" >out || fail "color $c"
+  done
+  "$XAN" color 12,200,99 >out
+  "$PY" - out <<'EOF' || fail "color models differ from colorsys: $(cat out)"
+import colorsys, sys
+lines = {l[:10].strip(): l[10:].split() for l in open(sys.argv[1])}
+h, l, s = colorsys.rgb_to_hls(12 / 255, 200 / 255, 99 / 255)
+hv, sv, v = colorsys.rgb_to_hsv(12 / 255, 200 / 255, 99 / 255)
+want = {"HSL": (h * 360, s, l), "HSV": (hv * 360, sv, v)}
+for model, values in want.items():
+    got = [float(x) for x in lines[model][1::2]]
+    if any(abs(a - b) > 1e-4 for a, b in zip(got, values)):
+        sys.exit(1)
+sys.exit(0 if lines["HTML"] == ["#0CC863"] and lines["RGB"] == ["12,", "200,", "99"] else 1)
+EOF
+  [ "$("$XAN" color Orange | head -4)" = "$("$XAN" color '#FFA500' | head -4)" ] || fail "color: name and #RRGGBB"
+  run color Grey
+  expect 1 "an unknown colour name"
+  run color 1,2,256
+  expect 2 "a channel beyond 255"
+  # A palette has the palette file's form: "1 n" and n colours of 8 hexadecimal digits.
+  "$XAN" palette Rainbow -n 16 >out
+  [ "$(head -1 out)" = "1 16" ] && [ "$(tail -n +2 out | grep -cE '^00[0-9A-F]{6}$')" -eq 16 ] ||
+    fail "palette Rainbow -n 16: $(head -3 out)"
+  run palette NoSuch
+  expect 2 "an unknown palette"
+
+  # URL decoding against urllib for single-encoded text; encoding comes back.
+  for s in 'a b/c' "it's 50%" 'x=1&y=[2]' 'caf%C3%A9' '%zz%4'; do
+    enc=$("$XAN" url encode "$s")
+    [ "$("$XAN" url decode "$enc")" = "$("$PY" -c 'import sys,urllib.parse as u; sys.stdout.buffer.write(u.unquote(u.unquote(sys.argv[1],"latin-1"),"latin-1").encode("latin-1"))' "$enc")" ] ||
+      fail "url decode of '$enc'"
+  done
+  [ "$(printf 'a b\nc/d\n' | "$XAN" url encode)" = "$(printf 'a%%20b\nc%%2Fd')" ] || fail "url encode of lines"
+
+  # Templates: tags replaced, unknown ones kept, the rest byte for byte (UTF-8 included).
+  printf '<p><#Title> by <#AUTHOR x=1> <#unk></p>\nnext \303\251\n' >tpl
+  "$XAN" html fill tpl title=Hé author='A & B' >out
+  printf '<p>Hé by A & B <#unk></p>\nnext \303\251\n' >want
+  cmp -s out want || fail "html fill: $(cat out)"
+  run html fill tpl title=1 --strict
+  expect 1 "html fill --strict with a tag left"
+  run html fill tpl novalue
+  expect 2 "html fill with an argument that is not key=value"
+
+  # Numbers against printf for the fixed form.
+  for v in 12.5 -12.5 0.125 2.5 1e-7 123456.789; do
+    for d in 0 2 5; do
+      [ "$("$XAN" fmt -- "$v" 12 $d)" = "$(printf '%12.*f' $d "$v")" ] || fail "fmt $v 12 $d"
+    done
+  done
+  [ "$("$XAN" fmt -- -12.5 -9 2)" = "$(printf '%09.2f' -12.5)" ] || fail "fmt with zeros"
+  run fmt 12,5 8 2
+  expect 2 "fmt of '12,5'"
+}
+
+group_featmat() {
+  printf '#featdef 2 1\r\n1 fplFeatNum 10\r\n1 fplFeatName Weight\r\n1 fplFeatKind fkInteger\r\n1 fplComment \r\n1 fplPresets \r\n1 fplSorted FALSE\r\n2 fplFeatNum 20\r\n2 fplFeatName Flag\r\n2 fplFeatKind fkTriState\r\n2 fplComment c\r\n2 fplPresets \r\n2 fplSorted TRUE\r\n#featvals 2 3\r\n1 1 12\r\n1 2 -4\r\n2 1 true\r\n2 3 false\r\n#featend\r\n' >good
+  run featmat check good
+  expect 0 "featmat check of a sound file"
+  grep -q '2 features, 3 objects' out && grep -qE '^ +1 +10 +fkInteger +2 +0 +Weight$' out ||
+    fail "featmat check report: $(cat out)"
+  # A file name that is not UTF-8 reaches the library's reader byte for byte.
+  cp good $'\xe9t\xc3\xa9'
+  run featmat check $'\xe9t\xc3\xa9'
+  expect 0 "featmat check of a file whose name is not UTF-8"
+  sed 's/^1 2 -4/1 2 x/' good >badvalue
+  run featmat check badvalue
+  expect 1 "featmat check of a value that is not an integer"
+  grep -qE '^ +1 +10 +fkInteger +2 +1 +Weight$' out || fail "the bad value is not counted"
+  printf '#featdef 2 1\r\nx fplFeatNum 10\r\n' >damaged
+  run featmat check damaged
+  expect 1 "featmat check of a damaged file"
+  head -c 4096 /dev/urandom >noise
+  run featmat check noise
+  expect 1 "featmat check of binary noise"
+
+  run cpuid
+  if [ "$rc" -eq 0 ]; then
+    [ "$(grep '^processors' out | awk '{print $2}')" = "$(getconf _NPROCESSORS_ONLN)" ] ||
+      fail "cpuid: processors $(grep '^processors' out), online $(getconf _NPROCESSORS_ONLN)"
+    grep -qE '^signature +[0-9A-F]{8} ' out || fail "cpuid: no signature line"
+  else
+    expect 1 "cpuid without CPUID"
+  fi
+}
+
+# What no subcommand may do with bad input: crash, print more than one line, or exit 0.
+group_bad_input() {
+  mkdir dir
+  : >empty
+  head -c 65536 /dev/urandom >noise
+  local cmds=("crc32" "crc16" "sha1" "base64 encode" "base64 decode" "ascii85 decode"
+    "rle decode" "grep x" "html fill" "featmat check")
+  for c in "${cmds[@]}"; do
+    # shellcheck disable=SC2086
+    run $c missing-file
+    expect 2 "$c of a missing file"
+    # shellcheck disable=SC2086
+    run $c dir
+    expect 2 "$c of a directory"
+    grep -q 'Is a directory' err || fail "$c of a directory: $(cat err)"
+    # shellcheck disable=SC2086
+    run $c empty
+    [ "$rc" -le 2 ] || fail "$c of an empty file: status $rc"
+    # shellcheck disable=SC2086
+    run $c noise
+    [ "$rc" -le 2 ] || fail "$c of binary noise: status $rc"
+    # shellcheck disable=SC2086
+    run $c --no-such-option
+    expect 2 "$c --no-such-option"
+    # shellcheck disable=SC2086
+    "$XAN" $c --help >out 2>err || fail "$c --help"
+    grep -q '^Usage:' out || fail "$c --help prints no usage"
+  done
+  run no-such-command
+  expect 2 "an unknown subcommand"
+  run
+  expect 2 "no subcommand"
+  run --version
+  expect 0 "--version"
+  grep -qE '^xan [0-9]+\.[0-9]+' out || fail "--version: $(cat out)"
+  head -c 20000 /dev/urandom | "$XAN" url decode >/dev/null 2>err || fail "url decode of noise"
+  if [ -w /dev/full ]; then
+    "$XAN" sha1 noise >/dev/full 2>err
+    rc=$?
+    expect 2 "a write to a full device"
+    grep -q 'write error' err || fail "the full device is not named a write error: $(cat err)"
+  fi
+}
+
+# Inputs beyond 4 GiB, read in blocks.
+group_large() {
+  # A sparse file of 4 GiB and 3 bytes with bytes set past 2^31 and 2^32, so that any offset
+  # arithmetic of 32 bits shows in the result.
+  truncate -s $((4 * 1024 * 1024 * 1024 + 3)) big
+  printf 'A' | dd of=big bs=1 seek=$((2 ** 31 + 5)) conv=notrunc status=none
+  printf 'B' | dd of=big bs=1 seek=$((2 ** 32 + 1)) conv=notrunc status=none
+  # Not held in memory: a limit of 512 MiB of address space (not under the sanitizers, whose
+  # shadow memory alone is larger).
+  if [ "${XAN_SANITIZED:-0}" = 1 ]; then
+    "$XAN" crc32 big >out 2>err
+  else
+    (ulimit -v 524288 && "$XAN" crc32 big >out 2>err)
+  fi
+  rc=$?
+  expect 0 "crc32 of 4 GiB"
+  if [ -n "$PY" ]; then
+    "$PY" - big <<'EOF' >want
+import sys, zlib
+c = 0
+with open(sys.argv[1], "rb") as f:
+    while b := f.read(1 << 22):
+        c = zlib.crc32(b, c)
+print("%08x  %s" % (c, sys.argv[1]))
+EOF
+    cmp -s out want || fail "crc32 of 4 GiB: $(cat out), zlib: $(cat want)"
+  fi
+}
+
+# The progress bar: drawn on a terminal (a pseudo-terminal made by script) for work over a
+# second, here a read that waits 3 s for its input (more than a second however slowly the program
+# starts); never drawn when stderr is not a terminal.
+group_progress() {
+  have script || skip "script (util-linux) is missing: no terminal to show the bar on"
+  script -qec "sh -c '(printf a; sleep 3; printf b) | $XAN crc32 -'" /dev/null >tty 2>&1
+  grep -q "$(printf '\033')\\[K" tty || fail "no progress bar on a terminal: $(od -c tty | head -3)"
+  grep -q '[0-9a-f]\{8\}  -' tty || fail "no checksum after the bar: $(od -c tty | head -3)"
+  (printf a; sleep 3; printf b) | "$XAN" crc32 - >out 2>err
+  [ ! -s err ] || fail "a progress bar when standard error is not a terminal: $(od -c err | head -2)"
+}
+
+"group_$GROUP"
+exit $FAILED
