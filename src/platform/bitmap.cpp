@@ -305,7 +305,9 @@ void TBitmap::SaveToFile(StringView FileName) const {
 
 }  // namespace xan
 
-#if defined(__unix__) || defined(__APPLE__)
+#if defined(_WIN32)
+#include "win32/png.inc"
+#elif defined(__unix__) || defined(__APPLE__)
 #include "posix/png.inc"
 #else
 #error "xan: PNG files have no implementation for this host yet"

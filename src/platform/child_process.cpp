@@ -2,7 +2,9 @@
 // bounded in time; the host code is chosen here by inclusion.
 #include "child_process.h"
 
-#if defined(__unix__) || defined(__APPLE__)
+#if defined(_WIN32)
+#include "win32/child_process.inc"
+#elif defined(__unix__) || defined(__APPLE__)
 #include "posix/child_process.inc"
 #else
 #error "xan: child processes have no implementation for this host yet"

@@ -212,7 +212,9 @@ TOutcome ProgramOutcome(const detail::TProgramResult& Run) {
 
 }  // namespace xan
 
-#if defined(__unix__) || defined(__APPLE__)
+#if defined(_WIN32)
+#include "win32/dialogs.inc"
+#elif defined(__unix__) || defined(__APPLE__)
 #include "posix/dialogs.inc"
 #else
 #error "xan: the standard dialogs have no implementation for this host yet"

@@ -32,7 +32,9 @@ bool MatchesMask(StringView Name, StringView Mask) noexcept {
 
 }  // namespace xan
 
-#if defined(__unix__) || defined(__APPLE__)
+#if defined(_WIN32)
+#include "win32/filesystem.inc"
+#elif defined(__unix__) || defined(__APPLE__)
 #include "posix/filesystem.inc"
 #else
 #error "xan: the file system services have no implementation for this host yet"

@@ -39,7 +39,9 @@ TScreen& Screen() {
 
 }  // namespace xan
 
-#if defined(__unix__) || defined(__APPLE__)
+#if defined(_WIN32)
+#include "win32/fonts.inc"
+#elif defined(__unix__) || defined(__APPLE__)
 #include "posix/fonts.inc"
 #else
 #error "xan: fonts have no implementation for this host yet"

@@ -17,7 +17,9 @@
 
 #include "xan/platform/exceptions.h"
 
-#if defined(__unix__) || defined(__APPLE__)
+#if defined(_WIN32)
+#include "win32/local_time.inc"
+#elif defined(__unix__) || defined(__APPLE__)
 #include "posix/local_time.inc"
 #else
 #error "xan: the local-time conversion has no implementation for this host yet"

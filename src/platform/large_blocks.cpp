@@ -4,7 +4,9 @@
 
 #include <new>
 
-#if defined(__unix__) || defined(__APPLE__)
+#if defined(_WIN32)
+#include "win32/large_blocks.inc"
+#elif defined(__unix__) || defined(__APPLE__)
 #include "posix/large_blocks.inc"
 #else
 namespace xan::host {

@@ -7,7 +7,9 @@
 #include "xan/platform/graphics.h"
 
 // The host's print job (TPrinter::TJob) must be complete before the code below uses it.
-#if defined(__unix__) || defined(__APPLE__)
+#if defined(_WIN32)
+#include "win32/printer.inc"
+#elif defined(__unix__) || defined(__APPLE__)
 #include "posix/printer.inc"
 #else
 #error "xan: printing has no implementation for this host yet"

@@ -347,7 +347,9 @@ void TFileStream::SetSize(int64_t NewSize) {
 
 }  // namespace xan
 
-#if defined(__unix__) || defined(__APPLE__)
+#if defined(_WIN32)
+#include "win32/streams.inc"
+#elif defined(__unix__) || defined(__APPLE__)
 #include "posix/streams.inc"
 #else
 #error "no file stream for this host"

@@ -2,7 +2,9 @@
 // (POSIX: the freedesktop.org trash directories).
 #include "xan/platform/trash.h"
 
-#if defined(__unix__) || defined(__APPLE__)
+#if defined(_WIN32)
+#include "win32/trash.inc"
+#elif defined(__unix__) || defined(__APPLE__)
 #include "posix/trash.inc"
 #else
 #error "xan: the trash has no implementation for this host yet"

@@ -3,6 +3,42 @@
 // stand-in desktop portal on a private message bus, and zenity itself on an X server.
 #include "xan/platform/dialogs.h"
 
+#if defined(_WIN32)
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include "test_host.h"
+
+namespace xan {
+namespace {
+
+// The system's dialog on the virtual display: no one answers it, so it is closed when its time
+// is up, and the names and types set before stay as they were.
+TEST(SaveDialog_Windows, TimesOutAndKeepsItsSettings) {
+  TSaveDialog dialog;
+  dialog.AddFileType(u"Text files", u"*.txt;*.text");
+  dialog.AddFileType(u"All files", u"*.*");
+  dialog.SetFilterIndex(2);
+  dialog.SetFileName(u"report.txt");
+  dialog.SetTitle(u"Save \"it\"");
+  dialog.SetTimeout(1500);
+  EXPECT_FALSE(dialog.Execute());
+  EXPECT_EQ(dialog.ErrorCode(), static_cast<uint32_t>(ETIMEDOUT));
+  EXPECT_EQ(dialog.FileName(), u"report.txt");
+  EXPECT_EQ(dialog.FilterIndex(), 2);
+}
+
+TEST(SaveDialogHosts_Linux, NotThisHost) {
+  XAN_ONLY_ON_LINUX();
+}
+
+}  // namespace
+}  // namespace xan
+
+#else
+
 #include <signal.h>
 #include <sys/stat.h>
 #include <systemd/sd-bus.h>
@@ -17,6 +53,7 @@
 #include "dialog_fixtures.h"
 #include "platform/child_process.h"
 #include "platform/save_dialog_hosts.h"
+#include "test_host.h"
 
 namespace xan {
 namespace {
@@ -25,7 +62,7 @@ using detail::RunProgram;
 using save_dialog::TOutcome;
 using save_dialog::TRequest;
 using Clock = std::chrono::steady_clock;
-using FakeDialogProgram = testing::FakeDialogProgram;
+using FakeDialogProgram_Linux = testing::FakeDialogProgram;
 
 long long MillisecondsSince(Clock::time_point Start) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - Start).count();
@@ -34,7 +71,7 @@ long long MillisecondsSince(Clock::time_point Start) {
 // ------------------------------------------------------------------------------------------------
 // Child processes
 
-TEST(ChildProcess, RunsProgramsFromAnArgumentVector) {
+TEST(ChildProcess_Linux, RunsProgramsFromAnArgumentVector) {
   // Every byte of an argument arrives as it is: no shell reads it.
   const std::string hostile = "a \"b\"; c\nd $(touch x) `e` 'f' *";
   auto run = RunProgram({"printf", "%s|", hostile, "", "x"}, 10000);
@@ -64,7 +101,7 @@ TEST(ChildProcess, RunsProgramsFromAnArgumentVector) {
   EXPECT_FALSE(detail::ProgramInPath("/bin/sh"));
 }
 
-TEST(ChildProcess, EndsProgramsThatOverstay) {
+TEST(ChildProcess_Linux, EndsProgramsThatOverstay) {
   auto start = Clock::now();
   auto run = RunProgram({"sleep", "30"}, 300);
   EXPECT_TRUE(run.TimedOut);
@@ -86,7 +123,7 @@ TEST(ChildProcess, EndsProgramsThatOverstay) {
   EXPECT_LT(MillisecondsSince(start), 2500);
 }
 
-TEST(ChildProcess, KeepsAServerRunningUntilStopped) {
+TEST(ChildProcess_Linux, KeepsAServerRunningUntilStopped) {
   detail::TChildProcess child;
   ASSERT_EQ(child.Start({"sh", "-c", "echo one; printf 'two\\nthr'; exec sleep 30"}), 0);
   std::string line;
@@ -119,7 +156,7 @@ TRequest SampleRequest() {
   return r;
 }
 
-TEST(SaveDialogTexts, ArgumentsForZenityAndKDialog) {
+TEST(SaveDialogTexts_Linux, ArgumentsForZenityAndKDialog) {
   TRequest r = SampleRequest();
   EXPECT_EQ(save_dialog::ZenityArguments(r),
             (std::vector<std::string>{
@@ -150,7 +187,7 @@ TEST(SaveDialogTexts, ArgumentsForZenityAndKDialog) {
   EXPECT_TRUE(save_dialog::SplitMasks(u"").empty());
 }
 
-TEST(SaveDialogTexts, FileUrisAndTypesOfChosenNames) {
+TEST(SaveDialogTexts_Linux, FileUrisAndTypesOfChosenNames) {
   const std::pair<std::string_view, const char*> uris[] = {
       {"file:///tmp/a%20b/c.txt", "/tmp/a b/c.txt"},
       {"FILE://localhost/x%3b%22y", "/x;\"y"},
@@ -183,7 +220,7 @@ TEST(SaveDialogTexts, FileUrisAndTypesOfChosenNames) {
   EXPECT_EQ(save_dialog::TypeOfName(std::span(types).first(1), u"/a.doc", 1), 1);
 }
 
-TEST(SaveDialogTexts, OutcomesOfDialogPrograms) {
+TEST(SaveDialogTexts_Linux, OutcomesOfDialogPrograms) {
   detail::TProgramResult run;
   run.StatusKnown = true;
   const auto outcome = [&](int Exit, std::string Out, std::string Err = "") {
@@ -223,7 +260,7 @@ TEST(SaveDialogTexts, OutcomesOfDialogPrograms) {
 // ------------------------------------------------------------------------------------------------
 // Stand-in dialog programs found in PATH before the real ones
 
-TEST_F(FakeDialogProgram, AnswersComeBackWithTheirTypes) {
+TEST_F(FakeDialogProgram_Linux, AnswersComeBackWithTheirTypes) {
   MakeProgram("zenity", "printf '%s\\n' '/picked/na;me \"q\".CSV'");
   TSaveDialog dialog;
   dialog.AddFileType(u"Text", u"*.txt");
@@ -260,7 +297,7 @@ TEST_F(FakeDialogProgram, AnswersComeBackWithTheirTypes) {
   EXPECT_EQ(dialog.FilterIndex(), 2);  // no type matches the name: it stays
 }
 
-TEST_F(FakeDialogProgram, FailuresGiveTheirCodes) {
+TEST_F(FakeDialogProgram_Linux, FailuresGiveTheirCodes) {
   TSaveDialog dialog;
   dialog.SetHost(sdhZenity);
   dialog.SetFileName(u"keep.txt");
@@ -321,7 +358,7 @@ int ReadSeenFilter(sd_bus_message* M, TSeenFilter& F) {
   return r;
 }
 
-class FakePortal : public testing::TempDirTest {
+class FakePortal_Linux : public testing::TempDirTest {
  protected:
   // What the portal answers, and what it saw.
   uint32_t FResponse = 0;
@@ -365,9 +402,10 @@ class FakePortal : public testing::TempDirTest {
     if (Register) {
       static const sd_bus_vtable chooser[] = {
           SD_BUS_VTABLE_START(0),
-          SD_BUS_METHOD("SaveFile", "ssa{sv}", "o", &FakePortal::OnSaveFile, 0), SD_BUS_VTABLE_END};
+          SD_BUS_METHOD("SaveFile", "ssa{sv}", "o", &FakePortal_Linux::OnSaveFile, 0),
+          SD_BUS_VTABLE_END};
       static const sd_bus_vtable request[] = {
-          SD_BUS_VTABLE_START(0), SD_BUS_METHOD("Close", "", "", &FakePortal::OnClose, 0),
+          SD_BUS_VTABLE_START(0), SD_BUS_METHOD("Close", "", "", &FakePortal_Linux::OnClose, 0),
           SD_BUS_VTABLE_END};
       ASSERT_GE(sd_bus_add_object_vtable(FBus, nullptr, "/org/freedesktop/portal/desktop",
                                          "org.freedesktop.portal.FileChooser", chooser, this),
@@ -387,14 +425,14 @@ class FakePortal : public testing::TempDirTest {
   }
 
   static int OnClose(sd_bus_message* M, void* Self, sd_bus_error*) {
-    auto* self = static_cast<FakePortal*>(Self);
+    auto* self = static_cast<FakePortal_Linux*>(Self);
     std::lock_guard lock(self->FLock);
     self->FClosed = std::string(sd_bus_message_get_path(M)) == self->FHandle;
     return sd_bus_reply_method_return(M, "");
   }
 
   static int OnSaveFile(sd_bus_message* M, void* Self, sd_bus_error*) {
-    auto* self = static_cast<FakePortal*>(Self);
+    auto* self = static_cast<FakePortal_Linux*>(Self);
     std::lock_guard lock(self->FLock);
     const char* parent = nullptr;
     const char* title = nullptr;
@@ -484,7 +522,7 @@ class FakePortal : public testing::TempDirTest {
   std::atomic<bool> FStop{false};
 };
 
-TEST_F(FakePortal, AsksWithEverySettingAndReadsTheAnswer) {
+TEST_F(FakePortal_Linux, AsksWithEverySettingAndReadsTheAnswer) {
   FUri = "file:///tmp/my%20dir/na%3Bme%22.csv";
   FReportFilter = 1;
   Serve();
@@ -508,7 +546,7 @@ TEST_F(FakePortal, AsksWithEverySettingAndReadsTheAnswer) {
   EXPECT_EQ(FCurrent, FFilters[0]);
 }
 
-TEST_F(FakePortal, CancelledFailedAndUnansweredRequests) {
+TEST_F(FakePortal_Linux, CancelledFailedAndUnansweredRequests) {
   Serve();
   const TRequest r = SampleRequest();
   FResponse = 1;
@@ -534,14 +572,14 @@ TEST_F(FakePortal, CancelledFailedAndUnansweredRequests) {
   EXPECT_TRUE(FClosed);
 }
 
-TEST_F(FakePortal, NoPortalOnTheBusLetsTheNextDialogAnswer) {
+TEST_F(FakePortal_Linux, NoPortalOnTheBusLetsTheNextDialogAnswer) {
   Serve(false);
   EXPECT_EQ(save_dialog::ShowPortal(SampleRequest(), FAddress).Kind, save_dialog::okUnavailable);
   EXPECT_EQ(save_dialog::ShowPortal(SampleRequest(), "unix:path=/nonexistent/bus").Kind,
             save_dialog::okUnavailable);
 }
 
-TEST_F(FakePortal, TheSessionBusPortalComesFirst) {
+TEST_F(FakePortal_Linux, TheSessionBusPortalComesFirst) {
   FUri = "file:///chosen.dat";
   FReportFilter = 0;
   Serve();
@@ -560,9 +598,9 @@ TEST_F(FakePortal, TheSessionBusPortalComesFirst) {
 // ------------------------------------------------------------------------------------------------
 // zenity on an X server
 
-class ZenityDialog : public testing::XServerTest {};
+class ZenityDialog_Linux : public testing::XServerTest {};
 
-TEST_F(ZenityDialog, EscapeCancels) {
+TEST_F(ZenityDialog_Linux, EscapeCancels) {
   if (!detail::ProgramInPath("zenity")) GTEST_SKIP() << "zenity is not installed";
   TSaveDialog dialog;
   dialog.SetHost(sdhZenity);
@@ -583,3 +621,13 @@ TEST_F(ZenityDialog, EscapeCancels) {
 
 }  // namespace
 }  // namespace xan
+
+namespace xan {
+namespace {
+TEST(SaveDialog_Windows, NotThisHost) {
+  XAN_ONLY_ON_WINDOWS();
+}
+}  // namespace
+}  // namespace xan
+
+#endif

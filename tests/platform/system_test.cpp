@@ -9,11 +9,15 @@
 #include <cstdint>
 #include <thread>
 
-#if defined(__unix__) || defined(__APPLE__)
+#if defined(_WIN32)
+#include <windows.h>
+#elif defined(__unix__) || defined(__APPLE__)
 #include <pthread.h>
 #include <sched.h>
 #include <sys/resource.h>
 #endif
+
+#include "test_host.h"
 
 namespace xan {
 namespace {
@@ -54,7 +58,46 @@ TEST(System, TickCountChangesByOne) {
   EXPECT_EQ(smallest, 1U);
 }
 
-#if defined(__unix__) || defined(__APPLE__)
+#if defined(_WIN32)
+
+struct Scheduling {
+  DWORD cls = 0;
+  int priority = 0;
+  friend bool operator==(const Scheduling&, const Scheduling&) = default;
+};
+
+Scheduling Current() {
+  return {::GetPriorityClass(::GetCurrentProcess()), ::GetThreadPriority(::GetCurrentThread())};
+}
+
+TEST(RaisedPriority_Windows, RaisesClassAndThreadAndRestoresThem) {
+  const Scheduling before = Current();
+  {
+    const TRaisedPriority raised;
+    const Scheduling during = Current();
+    EXPECT_EQ(during.cls, raised.ProcessRaised() ? DWORD{HIGH_PRIORITY_CLASS} : before.cls);
+    EXPECT_EQ(during.priority,
+              raised.ThreadRaised() ? THREAD_PRIORITY_TIME_CRITICAL : before.priority);
+    {
+      // Nothing is higher than what the outer raise reached: the inner one leaves it alone.
+      const TRaisedPriority inner;
+      EXPECT_FALSE(raised.ThreadRaised() && inner.ThreadRaised());
+      EXPECT_FALSE(raised.ProcessRaised() && inner.ProcessRaised());
+    }
+    EXPECT_EQ(Current(), during);
+  }
+  EXPECT_EQ(Current(), before);
+}
+
+TEST(RaisedPriority_Linux, NotThisHost) {
+  XAN_ONLY_ON_LINUX();
+}
+
+#elif defined(__unix__) || defined(__APPLE__)
+
+TEST(RaisedPriority_Windows, NotThisHost) {
+  XAN_ONLY_ON_WINDOWS();
+}
 
 struct Scheduling {
   int nice = 0;
@@ -72,7 +115,7 @@ Scheduling Current() {
   return s;
 }
 
-TEST(RaisedPriority, RaisesWhatTheHostAllowsAndRestoresIt) {
+TEST(RaisedPriority_Linux, RaisesWhatTheHostAllowsAndRestoresIt) {
   const Scheduling before = Current();
   {
     const TRaisedPriority raised;
@@ -95,7 +138,7 @@ TEST(RaisedPriority, RaisesWhatTheHostAllowsAndRestoresIt) {
   EXPECT_EQ(Current(), before);
 }
 
-TEST(RaisedPriority, NestedRaisesUnwindInOrder) {
+TEST(RaisedPriority_Linux, NestedRaisesUnwindInOrder) {
   const Scheduling before = Current();
   {
     const TRaisedPriority outer;

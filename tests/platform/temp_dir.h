@@ -45,7 +45,13 @@ class TempDirTest : public ::testing::Test {
 
   // The host path and the library's file name of a file in the directory.
   std::filesystem::path HostPath(std::string_view Name) const { return FDir / Name; }
-  String Path(std::string_view Name) const { return FromUtf8((FDir / Name).string()); }
+  String Path(std::string_view Name) const {
+#if defined(_WIN32)
+    return (FDir / Name).u16string();
+#else
+    return FromUtf8((FDir / Name).string());
+#endif
+  }
 
   void WriteBytes(std::string_view Name, std::string_view Bytes) const {
     std::ofstream out(HostPath(Name), std::ios::binary);

@@ -2,25 +2,68 @@
 // files/, the home trash and the top-directory trash with its checks.
 #include "xan/platform/trash.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <optional>
 #include <string>
 
+#include "temp_dir.h"
+#include "test_host.h"
+#include "xan/platform/filesystem.h"
+
+#if defined(_WIN32)
+
+namespace xan {
+namespace {
+
+class Trash_Windows : public testing::TempDirTest {};
+
+// The recycle bin takes files and directories; what is not there, or names "." or "..", stays.
+TEST_F(Trash_Windows, EntriesGoToTheRecycleBin) {
+  WriteBytes("a.txt", "abc");
+  std::filesystem::create_directories(HostPath("d") / "e");
+  WriteBytes("d/e/f.txt", "x");
+  // A long name: the shell's list is sized to the path, whatever its length.
+  const std::string longName(200, 'n');
+  WriteBytes(longName, "y");
+  EXPECT_EQ(MoveToTrash(Path("a.txt")), 0);
+  EXPECT_FALSE(FileExists(Path("a.txt")));
+  EXPECT_EQ(MoveToTrash(Path("d")), 0);
+  EXPECT_FALSE(DirectoryExists(Path("d")));
+  EXPECT_EQ(MoveToTrash(Path(longName)), 0);
+  EXPECT_FALSE(FileExists(Path(longName)));
+  EXPECT_EQ(MoveToTrash(Path("missing.txt")), ENOENT);
+  EXPECT_EQ(MoveToTrash(u""), ENOENT);
+  EXPECT_EQ(MoveToTrash(Path("..")), EINVAL);
+  EXPECT_TRUE(std::filesystem::exists(FDir));
+}
+
+TEST(Trash_Linux, NotThisHost) {
+  XAN_ONLY_ON_LINUX();
+}
+
+}  // namespace
+}  // namespace xan
+
+#else
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "platform/host_names.h"
 #include "platform/posix/trash_internal.h"
-#include "temp_dir.h"
 
 namespace xan {
 namespace {
 
 namespace fs = std::filesystem;
 
-TEST(TrashText, PathBytesAreEscapedAsInUrls) {
+TEST(Trash_Windows, NotThisHost) {
+  XAN_ONLY_ON_WINDOWS();
+}
+
+TEST(TrashText_Linux, PathBytesAreEscapedAsInUrls) {
   for (int b = 0; b < 256; ++b) {
     const std::string one(1, static_cast<char>(b));
     const bool keep = (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') ||
@@ -37,7 +80,7 @@ TEST(TrashText, PathBytesAreEscapedAsInUrls) {
   EXPECT_EQ(trash::EscapePath("x\ny%"), "x%0Ay%25");
 }
 
-TEST(TrashText, InfoFileAndNamesInFiles) {
+TEST(TrashText_Linux, InfoFileAndNamesInFiles) {
   std::tm t{};
   t.tm_year = 2024 - 1900;
   t.tm_mon = 2;
@@ -70,7 +113,7 @@ TEST(TrashText, InfoFileAndNamesInFiles) {
   }
 }
 
-class Trash : public testing::TempDirTest {
+class Trash_Linux : public testing::TempDirTest {
  protected:
   void SetUp() override {
     TempDirTest::SetUp();
@@ -111,12 +154,12 @@ class Trash : public testing::TempDirTest {
     EXPECT_EQ(st.st_uid, ::getuid());
   }
 
-  std::vector<std::pair<std::string, std::optional<std::string>>> FSaved;
+  std::vector<std::pair<std::string, std::optional<std::string> > > FSaved;
   fs::path FTop;
   std::string FUid;
 };
 
-TEST_F(Trash, HomeTrashFollowsTheDataDirectory) {
+TEST_F(Trash_Linux, HomeTrashFollowsTheDataDirectory) {
   ::setenv("XDG_DATA_HOME", "/x/data", 1);
   ::setenv("HOME", "/h/u", 1);
   EXPECT_EQ(trash::HomeTrashDir(), "/x/data/Trash");
@@ -139,7 +182,7 @@ TEST_F(Trash, HomeTrashFollowsTheDataDirectory) {
   EXPECT_TRUE(fs::exists(HostPath("new")));
 }
 
-TEST_F(Trash, TopDirectoryTrashIsMadeOrCheckedAsSharedDirectoriesNeed) {
+TEST_F(Trash_Linux, TopDirectoryTrashIsMadeOrCheckedAsSharedDirectoriesNeed) {
   // No .Trash: the user's own .Trash-$uid, created private.
   ExpectTopDirTrash("a.txt", FTop / (".Trash-" + FUid));
   EXPECT_EQ(fs::status(FTop / (".Trash-" + FUid)).permissions(), fs::perms::owner_all);
@@ -177,3 +220,5 @@ TEST_F(Trash, TopDirectoryTrashIsMadeOrCheckedAsSharedDirectoriesNeed) {
 
 }  // namespace
 }  // namespace xan
+
+#endif

@@ -3,8 +3,6 @@
 // extension, the file system's overwrite check, errors) and zenity itself on an X server.
 #include "xan/filesys/savedialog.h"
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -14,7 +12,12 @@
 #include <limits>
 #include <memory>
 
+#if !defined(_WIN32)
+#include <unistd.h>
+
 #include "../platform/dialog_fixtures.h"
+#endif
+#include "test_host.h"
 #include "xan/univconst.h"
 #include "xan/xanbase.h"
 
@@ -283,10 +286,12 @@ TEST(UnivSaveDialog, WhatCallbacksRaisePassesThrough) {
   EXPECT_THROW(d->Execute(), EConvertError);
 }
 
+#if !defined(_WIN32)
+
 // ------------------------------------------------------------------------------------------------
 // The standard dialog, through stand-in programs
 
-class UnivStandardDialog : public testing::FakeDialogProgram {
+class UnivStandardDialog_Linux : public testing::FakeDialogProgram {
  protected:
   std::unique_ptr<TUnivSaveDialog> Dialog(StringView Params) {
     auto d = NamedDialog(Params);
@@ -297,7 +302,7 @@ class UnivStandardDialog : public testing::FakeDialogProgram {
   void Answer(const std::string& Name) { MakeProgram("zenity", "printf '%s\\n' '" + Name + "'"); }
 };
 
-TEST_F(UnivStandardDialog, ForcesTheExtensionAndChecksTheFileSystem) {
+TEST_F(UnivStandardDialog_Linux, ForcesTheExtensionAndChecksTheFileSystem) {
   auto d = Dialog(
       u"filter=\"Text|*.txt|Data|*.dat|Odd\" ext=\"txt\" caption=\"Save 'it'; now\" "
       u"initialdir=\"" +
@@ -337,7 +342,7 @@ TEST_F(UnivStandardDialog, ForcesTheExtensionAndChecksTheFileSystem) {
   EXPECT_FALSE(std::filesystem::exists(HostPath("nowhere")));
 }
 
-TEST_F(UnivStandardDialog, OddFiltersAndAnswers) {
+TEST_F(UnivStandardDialog_Linux, OddFiltersAndAnswers) {
   // An empty mask, an unpaired last element, an extension given with its dot.
   auto d = Dialog(u"filter=\"Empty||All|*.*|Odd\" ext=\".csv\"");
   d->SetFileName(u"start.dat");
@@ -356,7 +361,7 @@ TEST_F(UnivStandardDialog, OddFiltersAndAnswers) {
   EXPECT_EQ(d->FileName(), u"");
 }
 
-TEST_F(UnivStandardDialog, DialogFailuresRaiseWithTheirCodes) {
+TEST_F(UnivStandardDialog_Linux, DialogFailuresRaiseWithTheirCodes) {
   auto d = Dialog(u"");
   d->SetFileName(u"keep.txt");
   MakeProgram("zenity", "exit 7");
@@ -374,6 +379,14 @@ TEST_F(UnivStandardDialog, DialogFailuresRaiseWithTheirCodes) {
             "Component \"Dlg\": Error in standard dialog (errnum = $0002).");
   EXPECT_EQ(d->FileName(), u"keep.txt");
 }
+
+#else
+
+TEST(UnivStandardDialog_Linux, NotThisHost) {
+  XAN_ONLY_ON_LINUX();
+}
+
+#endif
 
 TEST(UnivSaveDialog, TypeChangeSetsTheExtensionOfTheNameField) {
   auto d = NamedDialog();
@@ -397,12 +410,14 @@ TEST(UnivSaveDialog, TypeChangeSetsTheExtensionOfTheNameField) {
   d->SaveDiagTypeChange(d.get());  // no standard dialog shown: nothing to do
 }
 
+#if !defined(_WIN32)
+
 // ------------------------------------------------------------------------------------------------
 // zenity on an X server
 
-class UnivZenityDialog : public testing::XServerTest {};
+class UnivZenityDialog_Linux : public testing::XServerTest {};
 
-TEST_F(UnivZenityDialog, TypedNameComesBackWithTypeAndForcedExtension) {
+TEST_F(UnivZenityDialog_Linux, TypedNameComesBackWithTypeAndForcedExtension) {
   if (!detail::ProgramInPath("zenity")) GTEST_SKIP() << "zenity is not installed";
   const auto dir =
       std::filesystem::temp_directory_path() / ("xan_savedialog_" + std::to_string(::getpid()));
@@ -429,6 +444,14 @@ TEST_F(UnivZenityDialog, TypedNameComesBackWithTypeAndForcedExtension) {
   EXPECT_EQ(d->FileName(), FromUtf8((dir / "m;e \"q\".txt").string()));
   EXPECT_EQ(d->FilterIndex(), 2);  // Text does not match the typed name, Data does
 }
+
+#else
+
+TEST(UnivZenityDialog_Linux, NotThisHost) {
+  XAN_ONLY_ON_LINUX();
+}
+
+#endif
 
 }  // namespace
 }  // namespace xan

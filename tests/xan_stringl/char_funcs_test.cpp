@@ -2,7 +2,8 @@
 #include "xan/stringl/char_funcs.h"
 
 #include <gtest/gtest.h>
-#include <unicode/locid.h>
+
+#include "test_host.h"
 
 namespace xan {
 namespace {
@@ -171,17 +172,16 @@ TEST(CapitalizeString, FirstLetterOfEachWord) {
 }
 
 TEST(ChangeCase, SwapsWithLocaleCase) {
-  UErrorCode err = U_ZERO_ERROR;
-  const icu::Locale saved = icu::Locale::getDefault();
-  icu::Locale::setDefault(icu::Locale("en_US"), err);
-  EXPECT_EQ(ChangeCase(u"aBc1"), u"AbC1");
-  EXPECT_EQ(ChangeCase(u"\u00c9t\u00e9"), u"\u00e9T\u00c9");
-  EXPECT_EQ(ChangeCase(u"\u03a9\u03c9"), u"\u03c9\u03a9");
-  EXPECT_EQ(ChangeCase(u"\u00df"), u"\u00df");  // no one-character upper case
-  EXPECT_EQ(ChangeCase(u""), u"");
-  icu::Locale::setDefault(icu::Locale("tr"), err);
+  {
+    test::ScopedDefaultLocale en("en_US");
+    EXPECT_EQ(ChangeCase(u"aBc1"), u"AbC1");
+    EXPECT_EQ(ChangeCase(u"\u00c9t\u00e9"), u"\u00e9T\u00c9");
+    EXPECT_EQ(ChangeCase(u"\u03a9\u03c9"), u"\u03c9\u03a9");
+    EXPECT_EQ(ChangeCase(u"\u00df"), u"\u00df");  // no one-character upper case
+    EXPECT_EQ(ChangeCase(u""), u"");
+  }
+  test::ScopedDefaultLocale tr("tr_TR");
   EXPECT_EQ(ChangeCase(u"iI"), u"\u0130\u0131");
-  icu::Locale::setDefault(saved, err);
 }
 
 }  // namespace
