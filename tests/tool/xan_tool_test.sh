@@ -351,5 +351,66 @@ group_progress() {
   [ ! -s err ] || fail "a progress bar when standard error is not a terminal: $(od -c err | head -2)"
 }
 
+# Passwords: the form of every length against the rules; with --seed, the exact passwords from
+# the library's generator worked out independently (state * 134775813 + 1, draws (state * n) >> 32).
+group_password() {
+  need_python "password rules"
+  for len in 4 5 9 13 14; do
+    "$XAN" password "$len" -n 40 >>out || fail "password $len"
+  done
+  "$XAN" password -n 20 >>out || fail "password with the default length"
+  "$PY" - out <<'EOF' || fail "passwords break the rules: $(head -3 out)"
+import sys
+V, C = "aeiouy", "bcdfghjklmnpqrstvwxz"
+for pw in open(sys.argv[1]).read().split():
+    n = len(pw)
+    letters = ("v" if n % 2 else "") + "cv" * (n // 2 - 1)
+    form = letters[:6] + "dd" + letters[6:]
+    if len(form) != n: sys.exit(1)
+    for ch, k in zip(pw, form):
+        if ch not in {"v": V, "c": C, "d": "0123456789"}[k]: sys.exit(1)
+EOF
+  [ "$(awk '{print length}' out | sort -n | uniq -c | awk '{print $2 ":" $1}' | tr '\n' ' ')" = "4:40 5:40 9:40 13:40 14:60 " ] ||
+    fail "password lengths: $(awk '{print length}' out | sort -n | uniq -c | tr '\n' ' ')"
+  for args in "9 --seed 42 -n 6" "14 --seed 4294967295 -n 6 -m -s" "4 --seed 0 -n 9 -s" "7 --seed 77 -m"; do
+    # shellcheck disable=SC2086
+    "$XAN" password $args >out || fail "password $args"
+    # shellcheck disable=SC2086
+    "$PY" - $args >want <<'EOF'
+import sys
+a = sys.argv[1:]
+length, seed, count = int(a[0]), int(a[a.index("--seed") + 1]), 1
+if "-n" in a: count = int(a[a.index("-n") + 1])
+state = seed
+def step():
+    global state
+    state = (state * 134775813 + 1) % 2**32
+def rng(n):
+    step(); return (state * n) >> 32
+def unif():
+    step(); return state / 2**32
+V, C, S = "aeiouy", "bcdfghjklmnpqrstvwxz", "_!$%#=0123456789"
+for _ in range(count):
+    p = V[rng(6)] if length % 2 else ""
+    for _ in range(length // 2 - 1): p += C[rng(20)] + V[rng(6)]
+    p = p[:6] + "%02d" % rng(100) + p[6:]
+    if "-m" in a: p = "".join(c.upper() if unif() > 0.5 else c for c in p)
+    if "-s" in a: p = "".join(S[rng(16)] if unif() > 0.8 else c for c in p)
+    print(p)
+EOF
+    cmp -s out want || fail "password $args: $(head -2 out | tr '\n' ' ') expected $(head -2 want | tr '\n' ' ')"
+  done
+  # Without a seed the passwords come from the system's random source: two runs differ.
+  [ "$("$XAN" password -n 3)" != "$("$XAN" password -n 3)" ] || fail "the same passwords twice"
+  for bad in x 0 3 15 99999999999999999999 1.5 ""; do
+    run password "$bad"
+    expect 2 "password '$bad'"
+  done
+  run password -n 0
+  expect 2 "password -n 0"
+  run password --seed -1
+  expect 2 "password --seed -1"
+}
+
 "group_$GROUP"
 exit $FAILED
