@@ -18,6 +18,7 @@ Action SetupFeatmat(CLI::App& sub);
 Action SetupCpuid(CLI::App& sub);
 Action SetupHtml(CLI::App& sub);
 Action SetupUrl(CLI::App& sub);
+Action SetupTree(CLI::App& sub);
 Action SetupPassword(CLI::App& sub);
 
 namespace {
@@ -36,6 +37,7 @@ constexpr Command kCommands[] = {
     {"cpuid", "What the processor says about itself", SetupCpuid},
     {"html", "Fill a template's <#name> tags with values", SetupHtml},
     {"url", "Percent-encode or decode text", SetupUrl},
+    {"tree", "Copy, count, delete or trash directory trees", SetupTree},
     {"password", "Pronounceable passwords", SetupPassword},
 };
 }  // namespace
