@@ -560,5 +560,123 @@ group_tree() {
   expect 2 "tree trash of a mask without a match"
 }
 
+# Decodes a PNG file independently (python3's zlib, every chunk's CRC checked) and runs python
+# code on it with W, H and px(x, y) -> (r, g, b).
+png_check() { # file, code
+  "$PY" - "$@" <<'EOF'
+import struct, sys, zlib
+data = open(sys.argv[1], "rb").read()
+assert data[:8] == b"\x89PNG\r\n\x1a\n", "not a PNG"
+pos, idat, W = 8, b"", None
+while pos < len(data):
+    n, kind = struct.unpack(">I4s", data[pos:pos + 8])
+    body = data[pos + 8:pos + 8 + n]
+    assert struct.unpack(">I", data[pos + 8 + n:pos + 12 + n])[0] == zlib.crc32(kind + body), "CRC"
+    if kind == b"IHDR":
+        W, H, depth, ctype = struct.unpack(">IIBB", body[:10])
+        assert depth == 8 and ctype in (2, 6), (depth, ctype)
+        bpp = 3 if ctype == 2 else 4
+    elif kind == b"IDAT":
+        idat += body
+    pos += 12 + n
+raw, stride, rows, prev = zlib.decompress(idat), W * bpp, [], bytearray(W * bpp)
+for y in range(H):
+    f, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+    for i in range(stride):
+        a = line[i - bpp] if i >= bpp else 0
+        b, c = prev[i], prev[i - bpp] if i >= bpp else 0
+        p = a + b - c
+        paeth = a if abs(p - a) <= min(abs(p - b), abs(p - c)) else b if abs(p - b) <= abs(p - c) else c
+        line[i] = (line[i] + [0, a, b, (a + b) // 2, paeth][f]) & 255
+    rows.append(line)
+    prev = line
+def px(x, y):
+    return tuple(rows[y][x * bpp:x * bpp + 3])
+exec(sys.argv[2], {"W": W, "H": H, "px": px})
+EOF
+}
+
+# Pictures: the size the help states, the marks drawn from the pattern table, colours and scale,
+# the palette's colours in their swatches.
+group_graphics() {
+  need_python "decoding PNG images"
+  run marks --png m.png
+  expect 0 "marks --png"
+  [ "$(od -An -tx1 -N8 m.png | tr -d ' \n')" = 89504e470d0a1a0a ] || fail "marks: no PNG signature"
+  png_check m.png '
+T = {1: "00 00 08 1C 08 00 00", 2: "00 08 08 3E 08 08 00", 3: "08 08 08 7F 08 08 08",
+     4: "00 00 14 08 14 00 00", 5: "00 22 14 08 14 22 00", 6: "41 22 14 08 14 22 41",
+     18: "55 2A 55 2A 55 2A 55"}
+assert (W, H) == (320, 320), (W, H)
+ink, paper = (0, 0, 0), (255, 255, 255)
+def centre(m): return (m % 16) * 20 + 10, (m // 16) * 20 + 10
+def cell(m):
+    x0, y0 = (m % 16) * 20, (m // 16) * 20
+    return {(x, y) for x in range(x0, x0 + 20) for y in range(y0, y0 + 20) if px(x, y) != paper}
+for m, rows in T.items():
+    x, y = centre(m)
+    want = {(x + 4 - j, y + i - 4) for i, r in enumerate(rows.split(), 1) for j in range(1, 8)
+            if int(r, 16) >> (j - 1) & 1}
+    assert cell(m) == want, m
+    assert all(px(*p) == ink for p in want), m
+x, y = centre(0)
+assert cell(0) == {(x, y)}, "mark 0"
+x, y = centre(9)
+assert cell(9) == {(x + i, y + j) for i in range(-3, 4) for j in range(-3, 4)}, "mark 9"
+for m in range(52):
+    assert cell(m), "mark %d drew nothing" % m
+' || fail "marks: the picture"
+  if [ -n "$(fc-list 2>/dev/null | head -1)" ]; then
+    png_check m.png 'assert sum(px(x, y) != (255, 255, 255) for x in range(260, 280) for y in range(240, 260)) > 5' ||
+      fail "marks: the digit 5 (mark 205) is not drawn"
+  fi
+  # Colours and scale: each pixel of the scaled image is the unscaled one's.
+  run marks --png - --color '#FF0000' --background 0,0,255 --cell 16 --scale 3
+  expect 0 "marks to standard output"
+  mv out big.png
+  "$XAN" marks --png small.png --color '#FF0000' --background 0,0,255 --cell 16
+  png_check small.png 'import pickle; pickle.dump([[px(x, y) for x in range(W)] for y in range(H)], open("small.pickle", "wb"))'
+  png_check big.png '
+import pickle
+s = pickle.load(open("small.pickle", "rb"))
+assert (W, H) == (768, 768), (W, H)
+assert all(px(x, y) == s[y // 3][x // 3] for y in range(0, H, 2) for x in range(0, W, 5))
+assert s[8][9 * 16 + 8] == (255, 0, 0) and s[0][0] == (0, 0, 255)
+' || fail "marks --scale 3 --color --background"
+
+  # A palette as swatches: colour i of the palette file fills swatch i, edges included.
+  "$XAN" palette Rainbow -n 16 >pal.txt
+  run palette Rainbow -n 16 --png p.png
+  expect 0 "palette --png"
+  png_check p.png '
+cols = [int(l, 16) for l in open("pal.txt").read().split()[2:]]
+assert (W, H) == (512, 32) and len(cols) == 16, (W, H, len(cols))
+for i, c in enumerate(cols):
+    rgb = (c & 255, c >> 8 & 255, c >> 16 & 255)
+    for x in (i * 32, i * 32 + 16, i * 32 + 31):
+        assert px(x, 0) == rgb and px(x, 31) == rgb, (i, x, px(x, 0), rgb)
+' || fail "palette --png: the swatches"
+  "$XAN" palette Geo1 -n 7 --swatch 3 --height 5 --png q.png &&
+    png_check q.png 'assert (W, H) == (21, 5), (W, H)' || fail "palette --swatch 3 --height 5: size"
+  "$XAN" palette Geo2 --png r.png && png_check r.png 'assert (W, H) == (1000, 32), (W, H)' ||
+    fail "palette with the default size"
+
+  run marks --png no/such/dir/m.png
+  expect 2 "marks into a missing directory"
+  mkdir adir
+  run marks --png adir
+  expect 2 "marks onto a directory"
+  run marks --png x.png --cell 5
+  expect 2 "marks --cell 5"
+  run marks --png x.png --color NoSuchColour
+  expect 2 "marks with an unknown colour"
+  run marks
+  expect 2 "marks without --png"
+  run palette --png x.png
+  expect 2 "palette --png without a name"
+  run palette Rainbow --png x.png --swatch 0
+  expect 2 "palette --swatch 0"
+}
+
 "group_$GROUP"
 exit $FAILED

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "tool.h"
+#include "xan/platform/graphics.h"
 #include "xan/platform/system.h"
 
 #ifdef _WIN32
@@ -287,6 +288,28 @@ void Out(std::string_view bytes) {
   if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) {
     throw Failure(SystemError("write error", errno ? errno : EIO));
   }
+}
+
+void SavePng(const xan::TBitmap& Bitmap, const std::string& name) {
+  xan::TMemoryStream png;
+  Bitmap.SaveToStream(png, xan::gfPNG);
+  const auto bytes = png.Bytes();
+  const std::string_view data(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  if (name == "-") {
+    Out(data);
+    return;
+  }
+  errno = 0;
+  std::FILE* file = std::fopen(name.c_str(), "wb");
+  if (file == nullptr) throw Failure(SystemError(name, errno ? errno : EIO));
+  errno = 0;
+  const bool written = std::fwrite(data.data(), 1, data.size(), file) == data.size();
+  int err = errno;
+  errno = 0;
+  // A full disk may show only when the last buffer is handed over, at the close.
+  const bool closed = std::fclose(file) == 0;
+  if (written) err = errno;
+  if (!written || !closed) throw Failure(SystemError(name, err ? err : EIO));
 }
 
 OutputStream::~OutputStream() = default;

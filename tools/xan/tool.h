@@ -19,6 +19,9 @@
 namespace CLI {
 class App;
 }
+namespace xan {
+class TBitmap;
+}
 
 namespace xantool {
 
@@ -185,6 +188,17 @@ class OutputStream final : public xan::TStream {
 
 // Writes bytes to standard output; raises Failure "write error: <reason>" when that fails.
 void Out(std::string_view bytes);
+
+// Writes Bitmap as a PNG image to the file name (created or replaced), or to standard output for
+// "-". Raises Failure "<name>: <reason>" when the file cannot be written.
+void SavePng(const xan::TBitmap& Bitmap, const std::string& name);
+
+// ================================================================================================
+// Colours
+
+// A colour of the command line: a name (Orange), $BBGGRR (red in the low byte), #RRGGBB or
+// R,G,B in decimal. Raises Failure for a malformed colour or a name no colour has.
+uint32_t ParseColorArg(const std::string& arg);
 
 // Reads lines (ended by LF, which is not part of the line) from an input. A line longer than
 // MaxLine bytes is cut there: the rest of it is skipped, and Truncated() tells.
