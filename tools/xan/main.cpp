@@ -73,9 +73,7 @@ int Run(const Action& action) {
   return kExitError;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
   CLI::App app{"The xan library on the command line.", "xan"};
   app.set_version_flag("--version", std::string("xan ") + XAN_VERSION);
   app.require_subcommand(1);
@@ -128,4 +126,19 @@ int main(int argc, char** argv) {
   const auto chain = Selected(app);
   SetCommandName(NameOf(chain));
   return Run(actions.at(chain.front()));
+}
+
+}  // namespace
+
+// What the subcommands' own handling does not catch (a failure while the command line is set up
+// or parsed) still ends with one line and status 2.
+int main(int argc, char** argv) {
+  try {
+    return Main(argc, argv);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "xan: %s\n", e.what());
+  } catch (...) {
+    std::fputs("xan: an unexpected error\n", stderr);
+  }
+  return kExitError;
 }
