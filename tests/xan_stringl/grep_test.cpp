@@ -828,7 +828,7 @@ struct RandomSearch {
 };
 
 #if defined(__SANITIZE_ADDRESS__)
-constexpr int kRandomSearches = 30000;  // the instrumented build is several times slower
+constexpr int kRandomSearches = 50000;  // the instrumented build is several times slower
 #else
 constexpr int kRandomSearches = 100000;
 #endif
