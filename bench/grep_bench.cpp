@@ -248,6 +248,13 @@ class TTimeCollector : public benchmark::ConsoleReporter {
   std::map<std::string, double> Times;
 };
 
+// Microseconds with three significant digits at least ("0.0512", "25.4", "1523").
+std::string Micros(double us) {
+  char text[32];
+  std::snprintf(text, sizeof text, us >= 100 ? "%.0f" : "%.3g", us);
+  return text;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -285,8 +292,9 @@ int main(int argc, char** argv) {
     if (ours <= 0 || re2 <= 0 || boost <= 0) continue;
     const bool re2Faster = re2 <= boost;
     const double peer = re2Faster ? re2 : boost;
-    std::printf("figure: TGrep %s: xan %.3g us, %s %.3g us, %.2fx the time (goal: %s)\n",
-                name.c_str(), ours, re2Faster ? "RE2" : "Boost.Regex", peer, ours / peer, c.goal);
+    std::printf("figure: TGrep %s: xan %s us, %s %s us, %.2fx the time (goal: %s)\n", name.c_str(),
+                Micros(ours).c_str(), re2Faster ? "RE2" : "Boost.Regex", Micros(peer).c_str(),
+                ours / peer, c.goal);
   }
   benchmark::Shutdown();
   return 0;

@@ -148,9 +148,9 @@ class TSearch {
         FText(text.data()),
         FLen(static_cast<int32_t>(std::min<size_t>(text.size(), GrepMaxTextLength))) {
     std::fill_n(FCacheFrom.begin(), FCount, std::numeric_limits<int32_t>::max());
-    // Per token k: the first token from k on that cannot pass without a character of its own
-    // (a string, a set, one or more of them), or 0 when the tokens up to it all can (zero
-    // repetitions, an empty group) or when it is of another kind.
+    // Per token k: the first token from k on that needs a character of its own (all before it,
+    // zero repetitions or an empty group, pass anywhere), when it is a string or a set (one or
+    // more of them included); 0 when there is none or it is of another kind.
     FNextRequired[static_cast<size_t>(FCount + 1)] = 0;
     for (int32_t k = FCount; k >= 1; --k) {
       const TGrepToken& t = FTok[k];
@@ -330,9 +330,12 @@ class TSearch {
       if (f1 * (FSampled + 1.0) < 1) i2 = i1;
       if (i1 > i2) std::swap(i1, i2);
     }
+    for (int32_t j = 1; j <= n; ++j) {
+      const Char c = t.Params[static_cast<size_t>(j)];
+      if (Fold && c >= u'A' && c <= u'Z') s.Never = true;
+    }
     const auto probe = [&](int32_t j) {
       const Char c = t.Params[static_cast<size_t>(j + 1)];
-      if (Fold && c >= u'A' && c <= u'Z') s.Never = true;
       const bool letter = Fold && c >= u'a' && c <= u'z';
       return TCharProbe{c, static_cast<uint16_t>(letter ? 0x20 : 0), static_cast<uint32_t>(j)};
     };
