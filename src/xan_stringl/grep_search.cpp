@@ -47,7 +47,9 @@ constexpr int32_t kSample = 512;
 constexpr int64_t kMemoDenseMax = int64_t{1} << 22;
 constexpr size_t kMemoHashSize = size_t{1} << 20;
 
-std::atomic<bool> memoForced{false};
+std::atomic<int32_t> filterFrom{TGrepTuning().FilterFrom};
+std::atomic<int32_t> vectorSetFrom{TGrepTuning().VectorSetFrom};
+std::atomic<bool> memoFromStart{false};
 
 int32_t AddWidth(int32_t a, int32_t b) noexcept {
   return a >= kInf || b >= kInf ? kInf : a + b;
@@ -163,7 +165,10 @@ class TSearch {
     }
     // Searches of ordinary patterns take a few steps per character; one that takes many more
     // meets the same sub-searches again and again.
-    FMemoAfter = memoForced.load(std::memory_order_relaxed) ? 0 : 64 * (int64_t{FLen} + 2) + 65536;
+    FMemoAfter =
+        memoFromStart.load(std::memory_order_relaxed) ? 0 : 64 * (int64_t{FLen} + 2) + 65536;
+    FFilterFrom = filterFrom.load(std::memory_order_relaxed);
+    FVectorSetFrom = std::max(vectorSetFrom.load(std::memory_order_relaxed), kShortScan);
   }
 
   int32_t EndPos() const noexcept { return FEndPos; }
@@ -173,7 +178,8 @@ class TSearch {
     if (start > FLen + 1) return false;
     for (int32_t k = 1; k <= FCount; ++k) FSaved[static_cast<size_t>(k - 1)] = FTok[k].ValidFrom;
     if (FindMatch(start)) return true;
-    LeaveFailedTrace(start);
+    // Without shortcuts the search for a match has left the positions the rules leave.
+    if (!FExact) LeaveFailedTrace(start);
     return false;
   }
 
@@ -248,7 +254,7 @@ class TSearch {
   void BuildHistogram() noexcept {
     FHistogramReady = true;
     FHistogram.fill(0);
-    if (FLen < 4 * kShortScan) return;
+    if (FLen < std::max(FFilterFrom, 4 * kShortScan)) return;
     FSampled = std::min(FLen / 8, kSample);
     for (int32_t pos = 1; pos <= FSampled; ++pos) {
       const Char c = At(pos);
@@ -312,7 +318,7 @@ class TSearch {
     s.Never = false;
     int32_t i1 = 0;
     int32_t i2 = n - 1;
-    if (n > 1 && FLen >= 4 * kShortScan) {
+    if (n > 1 && FLen >= std::max(FFilterFrom, 4 * kShortScan)) {
       double f1 = 2;
       double f2 = 2;
       for (int32_t j = 0; j < n; ++j) {
@@ -374,10 +380,11 @@ class TSearch {
       if (IsMember(k, q)) return q;
     }
     if (q >= limit) return limit;
-    const TScanInfo& s = Scan(k);
-    if (s.Vector) {
-      return 1 + static_cast<int32_t>(FindInRanges(FText, static_cast<size_t>(q - 1),
-                                                   static_cast<size_t>(limit - 1), s.Ranges, true));
+    const TScanInfo* s = limit - q >= FVectorSetFrom ? &Scan(k) : nullptr;
+    if (s != nullptr && s->Vector) {
+      return 1 +
+             static_cast<int32_t>(FindInRanges(FText, static_cast<size_t>(q - 1),
+                                               static_cast<size_t>(limit - 1), s->Ranges, true));
     }
     while (q < limit && !IsMember(k, q)) ++q;
     return q;
@@ -427,7 +434,7 @@ class TSearch {
     for (const int32_t near = std::min(to, from + kShortScan); from < near; ++from) {
       if (!IsMember(k, from)) return from;
     }
-    if (from < to) {
+    if (to - from >= FVectorSetFrom) {
       const TScanInfo& s = Scan(k);
       if (s.Vector) {
         return 1 + static_cast<int32_t>(FindInRanges(FText, static_cast<size_t>(from - 1),
@@ -454,13 +461,26 @@ class TSearch {
       if constexpr (Record) FEndPos = End(t, k, pos);
       return FCount;
     }
-    // When the next token that must pass somewhere passes nowhere from here on, the trial gets
-    // exactly as far as the optional tokens before it, all taken at pos.
+    // When the next token that needs a character passes nowhere from here on, the trial gets
+    // exactly as far as the tokens before it, which pass anywhere; the last of them it tries is
+    // each one's greatest candidate.
+    // (Right after token k, a quantifier's loop or the single next trial finds as much.)
     const int32_t required = FNextRequired[static_cast<size_t>(k + 1)];
-    if (required != 0 && NextStart(required, pos) > FLen + 1) return required - 1;
+    if (required > k + 1 && NextStart(required, pos) > FLen + 1) {
+      if constexpr (Record) {
+        for (int32_t j = k, at = pos; j + 1 < required; ++j) {
+          at = LastCandidate(j, at);
+          FTok[j + 1].ValidFrom = at;
+        }
+      }
+      return required - 1;
+    }
     const bool remember = FMemoOn && IsQuantifier(t);
     int32_t d = k;
-    if (remember && Recall(k, pos, d)) return d;
+    if (remember && Recall(k, pos, d)) {
+      if constexpr (Record) FExact = false;  // the trial's positions are not written again
+      return d;
+    }
     if (++FSteps > FMemoAfter && !FMemoOn) StartMemo();
     switch (t.Action) {
       case taNormal:
@@ -483,6 +503,8 @@ class TSearch {
         if (!Record || pos >= FMinCandidate[static_cast<size_t>(k)]) {
           d = std::max(d, Depth<Record>(k + 1, pos));
           if (d == FCount) return d;
+        } else {
+          FExact = false;
         }
         const int32_t step = Step(k, pos);
         if (step > 0) d = std::max(d, Depth<Record>(k + 1, pos + step));
@@ -509,7 +531,10 @@ class TSearch {
     int32_t from = q;
     if constexpr (Record) {
       const int32_t lowest = FMinCandidate[static_cast<size_t>(k)];
-      if (lowest > from) from = q + (lowest - q + step - 1) / step * step;
+      if (lowest > from) {
+        from = q + (lowest - q + step - 1) / step * step;
+        FExact = false;
+      }
     }
     int32_t d = k;
     for (int32_t c = NextStart(k + 1, from); c <= FLen + 1; c = NextStart(k + 1, c + step)) {
@@ -614,14 +639,20 @@ class TSearch {
   // The start positions from start on, the first that gives a match. Starts and candidates are
   // passed over where a match is impossible; the trial that matches writes every token last.
   bool FindMatch(int32_t start) noexcept {
-    PlanEnd();
+    // On short texts the plain trials cost less than the shortcuts and the trace that follows
+    // them after a failure.
+    const bool shortcuts = FLen >= FFilterFrom && FLen <= kFilterMaxLength;
+    std::fill_n(FMinCandidate.begin(), FCount + 1, 0);
+    if (shortcuts) PlanEnd();
     if (FTok[1].Action == taBol) return Depth<true>(1, start) == FCount;
-    if (FLen <= kFilterMaxLength) ChooseFilter();
+    if (shortcuts) ChooseFilter();
     TSkip skip;
     for (int32_t p = start; p <= FLen;) {
       p = NextViable(p);
       if (p > FLen) break;
       if (skip.Covers(p)) {
+        // Each start passed over records itself; a run of them ends at its last one.
+        FTok[1].ValidFrom = skip.step == 1 ? std::min(skip.to, FLen) : p;
         p = skip.step == 1 ? skip.to + 1 : p + 1;
         continue;
       }
@@ -630,14 +661,17 @@ class TSearch {
       if (next.to > skip.to) skip = next;
       ++p;
     }
-    // Last, the start just past the end, for an empty match there ("x*$").
-    return Depth<true>(1, FLen + 1) == FCount;
+    // Last, the start just past the end, for an empty match there ("x*$"); after other starts a
+    // failure there is not recorded for the first token.
+    const int32_t first = FTok[1].ValidFrom;
+    if (Depth<true>(1, FLen + 1) == FCount) return true;
+    if (start <= FLen) FTok[1].ValidFrom = first;
+    return false;
   }
 
   // For a pattern that ends with "$" and whose tokens from k on have a bounded width, the least
   // position where token k can stand in a match; 0 for the others.
   void PlanEnd() noexcept {
-    std::fill_n(FMinCandidate.begin(), FCount + 1, 0);
     if (FTok[FCount].Action != taEol) return;
     int32_t width = 0;
     for (int32_t k = FCount; k >= 2; --k) {
@@ -675,6 +709,7 @@ class TSearch {
         const int32_t low = FilterLow(p);
         if (low > p) {
           p = low;
+          FExact = false;
           continue;
         }
       }
@@ -731,12 +766,10 @@ class TSearch {
         return s.A.Offset == s.B.Offset ? a : a * Frequency(s.B.Want);
       }
       if (TestsSet(t)) {
-        double sum = 0;
-        for (uint32_t c = 0; c < 256; ++c) {
-          if (t.Params[c] == kMember) sum += Frequency(static_cast<Char>(c));
-        }
-        if (FWide[static_cast<size_t>(k - 1)]) sum += Frequency(256);
-        return sum;
+        Frequency(0);  // the histogram made
+        uint32_t count = FWide[static_cast<size_t>(k - 1)] ? FHistogram[256] : 0;
+        for (uint32_t c = 0; c < 256; ++c) count += t.Params[c] == kMember ? FHistogram[c] : 0;
+        return (count + 0.5) / (FSampled + 1.0);
       }
       return 1.0;
     };
@@ -878,6 +911,34 @@ class TSearch {
     }
   }
 
+  // The greatest candidate of token k, which passed at pos: the last one its trial tries when
+  // every candidate is tried.
+  int32_t LastCandidate(int32_t k, int32_t pos) noexcept {
+    const TGrepToken& t = FTok[k];
+    switch (t.Action) {
+      case taNormal:
+        return pos + t.NumChars;
+      case taAnyByte:
+      case taSet:
+        return pos + 1;
+      case taBol:
+        return 1;
+      case taOpti:
+        return pos + Step(k, pos);
+      default:
+        return LastRepetition(k, t.Action == taMult0 ? pos : pos + Step(k, pos));
+    }
+  }
+
+  // The last candidate of the repetitions of quantifier k from q on: where they end.
+  int32_t LastRepetition(int32_t k, int32_t q) noexcept {
+    const TGrepToken& t = FTok[k];
+    if (t.NumChars == 0) return FLen + 1;
+    if (t.NumChars < 0) return RunEnd(k, q, FLen + 1);
+    while (Occurs(t, q)) q += t.NumChars;
+    return q;
+  }
+
   // The greatest candidate of token k, which passed at pos, from which the trial reaches token
   // j (there is one).
   int32_t GreatestCandidate(int32_t k, int32_t pos, int32_t j) noexcept {
@@ -900,13 +961,7 @@ class TSearch {
     // taMult0, taMult1: the candidates run from q in steps to the last repetition's end.
     const int32_t step = t.NumChars > 0 ? t.NumChars : 1;
     const int32_t q = t.Action == taMult0 ? pos : pos + Step(k, pos);
-    int32_t last = FLen + 1;
-    if (t.NumChars < 0) {
-      last = RunEnd(k, q, FLen + 1);
-    } else if (t.NumChars > 0) {
-      for (last = q; Occurs(t, last);) last += step;
-    }
-    for (int32_t c = last; c >= q;) {
+    for (int32_t c = LastRepetition(k, q); c >= q;) {
       int32_t p = PrevStart(k + 1, c);
       if (p < q) break;
       p = q + (p - q) / step * step;  // the whole repetition at or before it
@@ -924,6 +979,11 @@ class TSearch {
   const Char* FText;
   int32_t FLen;
   int32_t FEndPos = 0;
+  int32_t FFilterFrom = 0;
+  int32_t FVectorSetFrom = 0;
+  // Whether the search for a match has so far written every position as the rules do (no start
+  // or candidate passed over that could pass, no remembered trial).
+  bool FExact = true;
   std::array<int32_t, TRegExp::Size> FSaved;
   // The last answer of NextStart per token: from FCacheFrom to FCacheTo the answer is FCacheTo.
   std::array<int32_t, TRegExp::Size> FCacheFrom;
@@ -963,8 +1023,18 @@ bool GrepSearch(TRegExp& Tokens, int32_t Count, const std::array<bool, TRegExp::
               : SearchWith<false>(Tokens, Count, Wide, Text, Start, EndPos);
 }
 
-void ForceGrepMemo(bool Force) noexcept {
-  memoForced.store(Force, std::memory_order_relaxed);
+TGrepTuning GrepTuning() noexcept {
+  TGrepTuning t;
+  t.FilterFrom = filterFrom.load(std::memory_order_relaxed);
+  t.VectorSetFrom = vectorSetFrom.load(std::memory_order_relaxed);
+  t.MemoFromStart = memoFromStart.load(std::memory_order_relaxed);
+  return t;
+}
+
+void SetGrepTuning(const TGrepTuning& Tuning) noexcept {
+  filterFrom.store(Tuning.FilterFrom, std::memory_order_relaxed);
+  vectorSetFrom.store(Tuning.VectorSetFrom, std::memory_order_relaxed);
+  memoFromStart.store(Tuning.MemoFromStart, std::memory_order_relaxed);
 }
 
 }  // namespace xan::detail

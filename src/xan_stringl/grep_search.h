@@ -31,8 +31,17 @@ struct TGrepAccess {
   }
 };
 
-// Remember failed sub-searches from the first step of every search (true), or only once a
-// search has taken many steps (false, the normal way). Meant for tests; process-wide.
-void ForceGrepMemo(bool Force) noexcept;
+// Where the search starts to use its shortcuts. On short texts the plain trials cost less than
+// choosing a start filter, making a set's ranges, or working out the positions a failed search
+// leaves once starts were passed over; tests lower the thresholds to reach the shortcuts with
+// short texts too. Process-wide, like the other library state used from one thread.
+struct TGrepTuning {
+  int32_t FilterFrom = 1024;    // texts this long get start filters and sampled string probes
+  int32_t VectorSetFrom = 256;  // scans for a set's members this long use the vector paths
+  bool MemoFromStart = false;   // remember failed trials from the first step, not after many
+};
+
+TGrepTuning GrepTuning() noexcept;
+void SetGrepTuning(const TGrepTuning& Tuning) noexcept;
 
 }  // namespace xan::detail

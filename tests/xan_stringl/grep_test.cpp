@@ -840,9 +840,13 @@ TEST(GrepMatch, AgreesWithTheLiteralRulesOnRandomInput) {
   int literal = 0;
   int skipped = 0;
   for (int round = 0; round < kRandomSearches; ++round) {
-    // Every scan path; some searches remember failed trials from the first step on.
+    // Every scan path; the shortcuts of long texts on short ones too, failed trials remembered
+    // from the first step on, or both.
     const detail::TGrepScanPathScope path(static_cast<detail::TGrepScanPath>(round % 3));
-    detail::ForceGrepMemo(round % 4 == 3);
+    detail::TGrepTuning tuning;
+    if (round % 4 == 1 || round % 4 == 3) tuning.FilterFrom = tuning.VectorSetFrom = 0;
+    tuning.MemoFromStart = round % 4 >= 2;
+    detail::SetGrepTuning(tuning);
     const String pattern = gen.Pattern();
     TGrep grep;
     grep.SetStopOnError(false);
@@ -898,7 +902,7 @@ TEST(GrepMatch, AgreesWithTheLiteralRulesOnRandomInput) {
       ++literal;
     }
   }
-  detail::ForceGrepMemo(false);
+  detail::SetGrepTuning({});
   EXPECT_GT(compared, kRandomSearches);
   EXPECT_GT(literal, kRandomSearches / 8);
   EXPECT_LT(skipped, compared / 100);
