@@ -3,7 +3,6 @@
 #include "xan/stringl/grep.h"
 
 #include <algorithm>
-#include <limits>
 #include <string>
 
 #include "platform/simple_text.h"

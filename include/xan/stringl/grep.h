@@ -188,10 +188,10 @@ class XAN_EXPORT TGrep : public TComponent {
   // the length), except that a non-empty text shorter than SearchStartPos gives false and leaves
   // MatchPos unchanged.
   // Every result, the tokens' ValidFrom included, is the one that trying each start and each
-  // candidate of each quantifier in turn gives; the search gets there without trying the starts
+  // candidate of each quantifier in turn gives. The search gets there without trying the starts
   // and candidates that cannot match (found with vector scans where the processor has them) and
-  // without trying a failed sub-search twice, so that its time grows no faster than the text's
-  // length squared times the number of tokens, whatever the pattern.
+  // without trying again a sub-search that failed, so that ".*.*.*.*.*.*.*.*x" on a line of 60
+  // characters takes microseconds, not seconds.
   //   "b+" in "aabbb" => true, 3, end 5        "ab?c" in "ac" => true, 1, end 2
   //   "^ab" in "abx" => true, 1, end 2          "a[0-9]*b" in "a1x2b" => false
   //   "ABC" (IgnoreCase) in "xabcx" => true, 2  "x*" in "hello" => true, 1, end 5
