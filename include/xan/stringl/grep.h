@@ -191,7 +191,9 @@ class XAN_EXPORT TGrep : public TComponent {
   // candidate of each quantifier in turn gives. The search gets there without trying the starts
   // and candidates that cannot match (found with vector scans where the processor has them) and
   // without trying again a sub-search that failed, so that ".*.*.*.*.*.*.*.*x" on a line of 60
-  // characters takes microseconds, not seconds.
+  // characters takes microseconds, not seconds. Only a search that has tried very many
+  // candidates keeps its failures, in a table of at most 8 MiB; without the memory for it, it goes
+  // on without the table and gives the same result.
   //   "b+" in "aabbb" => true, 3, end 5        "ab?c" in "ac" => true, 1, end 2
   //   "^ab" in "abx" => true, 1, end 2          "a[0-9]*b" in "a1x2b" => false
   //   "ABC" (IgnoreCase) in "xabcx" => true, 2  "x*" in "hello" => true, 1, end 5
