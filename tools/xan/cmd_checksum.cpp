@@ -7,7 +7,7 @@
 
 namespace xantool {
 
-namespace {
+namespace checksum_cmd {
 
 enum class Kind { Crc32, Crc16, Sha1 };
 
@@ -152,15 +152,18 @@ Action Setup(CLI::App& sub, Kind kind) {
   };
 }
 
-}  // namespace
+}  // namespace checksum_cmd
 
 Action SetupCrc32(CLI::App& sub) {
+  using namespace checksum_cmd;
   return Setup(sub, Kind::Crc32);
 }
 Action SetupCrc16(CLI::App& sub) {
+  using namespace checksum_cmd;
   return Setup(sub, Kind::Crc16);
 }
 Action SetupSha1(CLI::App& sub) {
+  using namespace checksum_cmd;
   return Setup(sub, Kind::Sha1);
 }
 

@@ -16,7 +16,7 @@
 
 namespace xantool {
 
-namespace {
+namespace color_cmd {
 
 // ------------------------------------------------------------------------------------------------
 // color
@@ -214,9 +214,10 @@ int RunPalette(const PaletteOptions& o) {
   return kExitOk;
 }
 
-}  // namespace
+}  // namespace color_cmd
 
 uint32_t ParseColorArg(const std::string& arg) {
+  using namespace color_cmd;
   bool found = false;
   const xan::TColor c = ParseColor(arg, found);
   if (!found) throw Failure("no colour is named '" + arg + "'");
@@ -224,6 +225,7 @@ uint32_t ParseColorArg(const std::string& arg) {
 }
 
 Action SetupColor(CLI::App& sub) {
+  using namespace color_cmd;
   auto arg = std::make_shared<std::string>();
   sub.add_option("COLOR", *arg,
                  "A name (Orange), $BBGGRR (red in the low byte: $00A5FF), #RRGGBB (#FFA500) or "
@@ -233,6 +235,7 @@ Action SetupColor(CLI::App& sub) {
 }
 
 Action SetupPalette(CLI::App& sub) {
+  using namespace color_cmd;
   auto o = std::make_shared<PaletteOptions>();
   sub.add_option("NAME", o->Name, "A palette of key colours; none: list their names");
   sub.add_option("-n,--size", o->Size, "The number of colours to spread the key colours over")

@@ -8,7 +8,7 @@
 
 namespace xantool {
 
-namespace {
+namespace marks_cmd {
 
 constexpr int32_t kColumns = 16;  // and as many rows: the 256 mark types
 
@@ -44,9 +44,10 @@ int Run(const Options& o) {
   return kExitOk;
 }
 
-}  // namespace
+}  // namespace marks_cmd
 
 Action SetupMarks(CLI::App& sub) {
+  using namespace marks_cmd;
   auto o = std::make_shared<Options>();
   sub.add_option("--png", o->Png, "The PNG file to write ('-': standard output)")->required();
   sub.add_option("--cell", o->Cell,

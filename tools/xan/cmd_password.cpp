@@ -8,7 +8,7 @@
 
 namespace xantool {
 
-namespace {
+namespace password_cmd {
 
 // The lengths the password rules make: shorter and longer requests would be clamped to them,
 // and a tool that prints another length than the one asked for would mislead.
@@ -45,9 +45,10 @@ int Run(const Options& o) {
   return kExitOk;
 }
 
-}  // namespace
+}  // namespace password_cmd
 
 Action SetupPassword(CLI::App& sub) {
+  using namespace password_cmd;
   auto o = std::make_shared<Options>();
   sub.add_option("LENGTH", o->Length,
                  "Characters, 4 to 14 (default 14): letters that alternate consonant and vowel, "

@@ -11,7 +11,7 @@
 
 namespace xantool {
 
-namespace {
+namespace tree_cmd {
 
 namespace fs = std::filesystem;
 
@@ -159,9 +159,10 @@ int Trash(const std::vector<std::string>& paths) {
   return status;
 }
 
-}  // namespace
+}  // namespace tree_cmd
 
 Action SetupTree(CLI::App& sub) {
+  using namespace tree_cmd;
   sub.require_subcommand(1);
   CLI::App* copy = sub.add_subcommand("copy", "Copy the directory tree SRC into DST");
   auto co = std::make_shared<CopyOptions>();
