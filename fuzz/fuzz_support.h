@@ -53,9 +53,12 @@ class TempFile {
 
   // The name as the library takes it.
   xan::String Name() const { return xan::FromUtf8(FPath.string()); }
+  // A new file each time: emptying the old one would make some file systems (ext4) write it
+  // out to disk at each close, which slows a run down several times.
   void Write(std::string_view bytes) const {
-    std::ofstream(FPath, std::ios::binary | std::ios::trunc)
-        .write(bytes.data(), std::streamsize(bytes.size()));
+    std::error_code ec;
+    std::filesystem::remove(FPath, ec);
+    std::ofstream(FPath, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
   }
   std::string Read() const {
     std::ifstream in(FPath, std::ios::binary);

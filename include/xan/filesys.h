@@ -5,6 +5,6 @@
 #include "xan/filesys/paths.h"
 #include "xan/filesys/savedialog.h"
 #include "xan/filesys/system_locations.h"
-#include "xan/filesys/trees.h"
 #include "xan/filesys/textfiles.h"
+#include "xan/filesys/trees.h"
 #include "xan/stringl.h"

@@ -211,8 +211,16 @@ uint16_t CRC16ofBuffer(std::span<const uint8_t> bytes, TCRC16Mode mode) noexcept
   return detail::Crc16Update(start, bytes.data(), bytes.size());
 }
 
+uint16_t CalcNextCRC16(std::span<const uint8_t> bytes, uint16_t crc) noexcept {
+  return detail::Crc16Update(crc, bytes.data(), bytes.size());
+}
+
 uint32_t CalcNextCRC32(uint8_t b, uint32_t crc) noexcept {
   return detail::kCrc32Tables[0][(crc ^ b) & 0xFFU] ^ (crc >> 8);
+}
+
+uint32_t CalcNextCRC32(std::span<const uint8_t> bytes, uint32_t crc) noexcept {
+  return detail::Crc32Update(crc, bytes.data(), bytes.size());
 }
 
 uint32_t CRC32ofBuffer(const TBytes& buffer, int32_t NumBytes) noexcept {

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <random>
 #include <string>
 #include <string_view>
@@ -166,6 +167,42 @@ TEST(CrcSteps, BufferFunctionsAreTheStepsFromTheirStartingValues) {
   EXPECT_EQ(CRC16ofBuffer(data, 77, crcZModem), z);
   EXPECT_EQ(CRC16ofBuffer(data, 77, crcCCITT), c);
   EXPECT_EQ(CRC32ofBuffer(data, 77), ~r);
+}
+
+// The register carried from piece to piece: random splits of random bytes, pieces of every size
+// up to past the folding thresholds and empty ones included, give the whole buffer's CRCs, on
+// the fast paths and on the portable ones.
+TEST(CrcSteps, PiecesFedInOrderGiveTheWholeBuffersCrc) {
+  const TBytes data = RandomBytes(300000, 6);
+  std::mt19937 rng(7);
+  for (const bool portable : {false, true}) {
+    std::optional<TPortableChecksumsScope> scope;
+    if (portable) scope.emplace();
+    for (int split = 0; split < 40; ++split) {
+      const size_t total = rng() % data.size();
+      const std::span<const uint8_t> whole(data.data(), total);
+      const size_t largest = split % 2 == 0 ? 64 : 70000;
+      uint16_t z = 0x0000, c = 0xFFFF;
+      uint32_t r = 0xFFFFFFFFU;
+      for (size_t at = 0; at < total;) {
+        const size_t n = std::min<size_t>(rng() % (largest + 1), total - at);
+        const std::span<const uint8_t> piece = whole.subspan(at, n);
+        z = CalcNextCRC16(piece, z);
+        c = CalcNextCRC16(piece, c);
+        r = CalcNextCRC32(piece, r);
+        at += n;
+      }
+      ASSERT_EQ(z, CRC16ofBuffer(whole, crcZModem)) << total << " split " << split;
+      ASSERT_EQ(c, CRC16ofBuffer(whole, crcCCITT)) << total << " split " << split;
+      ASSERT_EQ(~r, CRC32ofBuffer(whole)) << total << " split " << split;
+    }
+  }
+  const std::span<const uint8_t> digits(kCheckInput.data(), kCheckInput.size());
+  EXPECT_EQ(~CalcNextCRC32(digits.subspan(4), CalcNextCRC32(digits.first(4), 0xFFFFFFFFU)),
+            0xCBF43926U);
+  EXPECT_EQ(CalcNextCRC16(digits.subspan(5), CalcNextCRC16(digits.first(5), 0)), 0x31C3);
+  EXPECT_EQ(CalcNextCRC16(std::span<const uint8_t>(), 0x1234), 0x1234);
+  EXPECT_EQ(CalcNextCRC32(std::span<const uint8_t>(), 0x12345678U), 0x12345678U);
 }
 
 TEST(CrcBuffers, EmptyAndOutOfRangeCounts) {

@@ -3,6 +3,10 @@
 #include "xan/stringl/grep.h"
 
 #include <gtest/gtest.h>
+#if __has_include(<sys/mman.h>) && __has_include(<unistd.h>)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -10,12 +14,17 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "grep_model.h"
 #include "random_text.h"
 #include "xan/platform/exceptions.h"
+#include "xan_stringl/grep_scan.h"
+#include "xan_stringl/grep_search.h"
 
 namespace xan {
 namespace {
@@ -592,17 +601,24 @@ TEST(GrepMatch, HostilePatternsAndTextsStayInBounds) {
 
 // ================================================================================================
 // A literal reading of the matching rules: every candidate listed, every start tried, nothing
-// skipped. The matcher must agree with it in every result and every recorded position.
+// skipped. The matcher must agree with it in every result and every recorded position. It gives
+// up (Search returns nothing) after a budget of trials.
 
 class Reference {
  public:
-  Reference(std::vector<TGrepToken> tokens, const String& text) : t(std::move(tokens)), s(text) {}
+  Reference(std::vector<TGrepToken> tokens, const String& text, std::vector<bool> wide, bool fold,
+            int64_t budget)
+      : t(std::move(tokens)), s(text), wideMembers(std::move(wide)), trials(budget) {
+    if (fold) {
+      for (Char& c : s) c = c >= u'A' && c <= u'Z' ? static_cast<Char>(c + 32) : c;
+    }
+  }
 
   std::vector<TGrepToken> t;  // token k is t[k - 1]
   String s;
   int32_t end = -1;
 
-  bool Search(int32_t start) {
+  std::optional<bool> Search(int32_t start) {
     const auto L = static_cast<int32_t>(s.size());
     if (start > L + 1) return false;
     int32_t p = start;
@@ -615,10 +631,14 @@ class Reference {
         if (!r) t[0].ValidFrom = saved;
       }
     }
+    if (trials < 0) return std::nullopt;
     return r;
   }
 
  private:
+  std::vector<bool> wideMembers;
+  int64_t trials;
+
   int32_t Len() const { return static_cast<int32_t>(s.size()); }
   bool Occurs(const TGrepToken& k, int32_t pos) const {
     return pos + k.NumChars - 1 <= Len() &&
@@ -626,8 +646,9 @@ class Reference {
                      k.Params.data() + 1) == 0;
   }
   bool Member(const TGrepToken& k, int32_t pos) const {
-    return pos <= Len() && s[static_cast<size_t>(pos - 1)] < 256 &&
-           k.Params[s[static_cast<size_t>(pos - 1)]] == u'*';
+    if (pos > Len()) return false;
+    const Char c = s[static_cast<size_t>(pos - 1)];
+    return c < 256 ? k.Params[c] == u'*' : static_cast<bool>(wideMembers[&k - t.data()]);
   }
   // One repetition of the operand at pos: its length, or 0.
   int32_t Rep(const TGrepToken& k, int32_t pos) const {
@@ -698,6 +719,7 @@ class Reference {
     }
   }
   bool Match(int32_t pos, int32_t idx) {
+    if (--trials < 0) return false;
     TGrepToken& k = t[static_cast<size_t>(idx - 1)];
     if (!Test(k, idx, pos)) return false;
     k.ValidFrom = pos;
@@ -712,50 +734,390 @@ class Reference {
   }
 };
 
+// Random patterns built from the pieces the search treats specially (strings with rare and
+// wide characters, sets and negated sets, ".", groups, quantifiers, both anchors), and texts
+// made of the same characters with the pattern's strings planted whole, changed by one character
+// or in the other case, often at the very start or end.
+struct RandomSearch {
+  std::mt19937 rng;
+  explicit RandomSearch(uint32_t seed) : rng(seed) {}
+
+  int Below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); }
+  Char Pick(StringView from) {
+    return from[static_cast<size_t>(Below(static_cast<int>(from.size())))];
+  }
+
+  static constexpr StringView kLetters = u"abcxyzABX-\u00e9\u0141\u20ac";
+
+  String Pattern() {
+    String p;
+    if (Below(7) == 0) p += u'^';
+    for (int pieces = 1 + Below(5); pieces > 0; --pieces) {
+      switch (Below(9)) {
+        case 0:
+          p += u'.';
+          break;
+        case 1:
+        case 2: {
+          p += u'[';
+          if (Below(3) == 0) p += u'^';
+          for (int m = 1 + Below(3); m > 0; --m) {
+            p += Pick(u"abcxAz\u00e9");
+            if (Below(3) == 0) p += String(u"-") + Pick(u"cdzB");
+          }
+          p += u']';
+          break;
+        }
+        case 3:
+          p += u'(';
+          for (int m = 1 + Below(3); m > 0; --m) p += Pick(u"abcxA");
+          p += u')';
+          break;
+        case 4:
+          p += Below(2) == 0 ? u"\\#61" : u"\\#41";
+          break;
+        default:
+          for (int m = 1 + Below(4); m > 0; --m) p += Pick(kLetters);
+      }
+      if (Below(3) == 0) p += Pick(u"*+?");
+    }
+    if (Below(5) == 0) p += u'$';
+    return p;
+  }
+
+  String Text(StringView pattern) {
+    int len = Below(5) == 0 ? 40 + Below(300) : Below(40);
+    String text;
+    const StringView filler = Below(2) == 0 ? u"abcxyz ABXY\u00e9\u0141" : u"mnopq mno";
+    while (static_cast<int>(text.size()) < len) {
+      if (Below(6) == 0) {
+        text += Planted(pattern);
+      } else {
+        text += Pick(filler);
+      }
+    }
+    switch (Below(4)) {
+      case 0:
+        return Planted(pattern) + text;
+      case 1:
+        return text + Planted(pattern);
+      default:
+        return text;
+    }
+  }
+
+  // The pattern's literal characters, with some characters changed or in the other case.
+  String Planted(StringView pattern) {
+    String s;
+    for (const Char c : pattern) {
+      if (String(u"^$*+?()[]\\#-.").find(c) != String::npos) {
+        if (c == u'.' || c == u'*' || c == u'+') s += Pick(u"abx");
+        continue;
+      }
+      const int how = Below(12);
+      if (how == 0) continue;
+      if (how == 1)
+        s += Pick(kLetters);
+      else if (how == 2 && c >= u'a' && c <= u'z')
+        s += static_cast<Char>(c - 32);
+      else
+        s += c;
+    }
+    return s;
+  }
+};
+
+constexpr int kRandomSearches = 100000;  // about 1 s, in the sanitizer build about 7 s
+
 TEST(GrepMatch, AgreesWithTheLiteralRulesOnRandomInput) {
-  std::mt19937 rng(2024);
-  const StringView syntax = u"ab..**++?()?[]^$-\\c";
-  const StringView letters = u"abcab";
-  auto pick = [&rng](StringView from) {
-    return from[std::uniform_int_distribution<size_t>(0, from.size() - 1)(rng)];
-  };
+  RandomSearch gen(2024);
+  auto model = std::make_unique<TRegExp>();
   int compared = 0;
-  for (int round = 0; round < 20000; ++round) {
-    String pattern;
-    const int plen = std::uniform_int_distribution<int>(1, 8)(rng);
-    for (int i = 0; i < plen; ++i) pattern += pick(syntax);
+  int literal = 0;
+  int skipped = 0;
+  for (int round = 0; round < kRandomSearches; ++round) {
+    // Every scan path; the shortcuts of long texts on short ones too, failed trials remembered
+    // from the first step on, or both.
+    const detail::TGrepScanPathScope path(static_cast<detail::TGrepScanPath>(round % 3));
+    detail::TGrepTuning tuning;
+    if (round % 4 == 1 || round % 4 == 3) tuning.FilterFrom = tuning.VectorSetFrom = 0;
+    tuning.MemoFromStart = round % 4 >= 2;
+    detail::SetGrepTuning(tuning);
+    const String pattern = gen.Pattern();
     TGrep grep;
     grep.SetStopOnError(false);
+    grep.SetIgnoreCase(gen.Below(3) == 0);
     grep.SetRegExp(pattern);
     const int32_t n = grep.NrOfRegExpTokens();
     if (n == 0 || (n == 1 && grep.GetRegExpToken(1).Action == taMult0)) continue;
-    String text;
-    const int tlen = std::uniform_int_distribution<int>(0, round % 10 == 0 ? 40 : 12)(rng);
-    for (int i = 0; i < tlen; ++i) text += pick(letters);
+    const String text = gen.Text(pattern);
+    const auto len = static_cast<int32_t>(text.size());
+    const auto& wide = detail::TGrepAccess::Wide(grep);
     // Two searches in a row, the second from a random start, so earlier positions carry over.
     for (int search = 0; search < 2; ++search) {
-      grep.SetSearchStartPos(search == 0 ? 1 : std::uniform_int_distribution<int>(-1, 14)(rng));
+      grep.SetSearchStartPos(search == 0 ? 1 : gen.Below(len + 5) - 1);
+      const int32_t start = std::max(grep.SearchStartPos(), 1);
+      for (int32_t k = 1; k <= n; ++k) (*model)[k] = grep.GetRegExpToken(k);
+      const model::TModelSearch former =
+          grep.IgnoreCase() ? model::RunModel<true>(*model, n, wide, text, start, 200000)
+                            : model::RunModel<false>(*model, n, wide, text, start, 200000);
       std::vector<TGrepToken> before;
       for (int32_t k = 1; k <= n; ++k) before.push_back(grep.GetRegExpToken(k));
-      Reference ref(before, text);
-      const bool expected = ref.Search(std::max(grep.SearchStartPos(), 1));
+      std::optional<bool> rules;
+      Reference ref(before, text, std::vector<bool>(wide.begin(), wide.begin() + n),
+                    grep.IgnoreCase(), 20000);
+      if (round % 4 == 0) rules = ref.Search(start);
       const int32_t endBefore = grep.MatchEndPos();
       int32_t pos = -1;
       const bool found = grep.MatchString(text, pos);
+      if (former.GaveUp) {
+        ++skipped;
+        continue;
+      }
       const std::string what = "pattern \"" + ToUtf8(pattern) + "\" text \"" + ToUtf8(text) +
-                               "\" start " + std::to_string(grep.SearchStartPos());
-      ASSERT_EQ(found, expected) << what;
-      ASSERT_EQ(pos, ref.t[0].ValidFrom) << what;
-      ASSERT_EQ(grep.MatchEndPos(), found ? ref.end : endBefore) << what;
+                               "\" start " + std::to_string(grep.SearchStartPos()) +
+                               (grep.IgnoreCase() ? " ignoring case" : "") + " path " +
+                               std::to_string(round % 3);
+      ASSERT_EQ(found, former.Found) << what;
+      ASSERT_EQ(pos, (*model)[1].ValidFrom) << what;
+      ASSERT_EQ(grep.MatchStartPos(), pos) << what;
+      ASSERT_EQ(grep.MatchEndPos(), found ? former.End : endBefore) << what;
       for (int32_t k = 1; k <= n; ++k) {
-        ASSERT_EQ(grep.GetRegExpToken(k).ValidFrom, ref.t[static_cast<size_t>(k - 1)].ValidFrom)
+        ASSERT_EQ(grep.GetRegExpToken(k).ValidFrom, (*model)[k].ValidFrom)
             << what << " token " << k;
       }
       ++compared;
+      if (!rules.has_value()) continue;
+      // The literal reading, where it finished within its budget.
+      ASSERT_EQ(found, *rules) << what;
+      ASSERT_EQ(grep.MatchEndPos(), found ? ref.end : endBefore) << what;
+      for (int32_t k = 1; k <= n; ++k) {
+        ASSERT_EQ(grep.GetRegExpToken(k).ValidFrom, ref.t[static_cast<size_t>(k - 1)].ValidFrom)
+            << what << " token " << k << " (literal rules)";
+      }
+      ++literal;
     }
   }
-  EXPECT_GT(compared, 10000);
+  detail::SetGrepTuning({});
+  EXPECT_GT(compared, kRandomSearches);
+  EXPECT_GT(literal, kRandomSearches / 8);
+  EXPECT_LT(skipped, compared / 100);
 }
+
+// Patterns whose trials meet the same sub-searches again and again: each ".*" multiplies the
+// trials of a plain backtracking search by the length of the text, so that these would take
+// hours (the first alone seconds) without remembering failed trials. The positions a failed
+// search leaves follow from the rules: the first token last passed at the last start within the
+// text, the other repetitions at the start just past the end, and the final "x" never.
+TEST(GrepMatch, RepeatedRepetitionsFinish) {
+  std::mt19937 rng(77);
+  struct Case {
+    String repeat;
+    int count;
+    size_t length;
+    StringView alphabet;
+    int32_t matchFrom;  // where "x" appended to the text is found from: 1, or that many back
+  };
+  const Case cases[] = {{u".*", 8, 60, u"abcdefgh", 1},
+                        {u".*", 40, 400, u"abcdefgh", 1},
+                        {u"[a-h]*", 30, 300, u"abcdefgh", 1},
+                        {u"(ab)*", 20, 200, u"ab", 1},
+                        {u".?", 60, 300, u"abcdefgh", -60}};
+  for (const Case& c : cases) {
+    String pattern;
+    for (int i = 0; i < c.count; ++i) pattern += c.repeat;
+    Compiled grep(pattern + u"x");
+    ASSERT_EQ(grep.grep.NrOfRegExpTokens(), c.count + 1);
+    // "abab..." for the repeated string, so that every repetition has many candidates.
+    String text = RandomText(rng, c.length, c.alphabet);
+    if (c.alphabet == u"ab") {
+      for (size_t i = 0; i < text.size(); ++i) text[i] = i % 2 == 0 ? u'a' : u'b';
+    }
+    const auto len = static_cast<int32_t>(text.size());
+    const Found f = Find(grep.grep, text);
+    EXPECT_FALSE(f.found) << ToUtf8(pattern);
+    EXPECT_EQ(f.pos, len) << ToUtf8(pattern);
+    for (int32_t k = 2; k <= c.count; ++k) {
+      ASSERT_EQ(grep.grep.GetRegExpToken(k).ValidFrom, len + 1) << ToUtf8(pattern) << " " << k;
+    }
+    EXPECT_EQ(grep.grep.GetRegExpToken(c.count + 1).ValidFrom, 0);
+    // With an "x" at the end the leftmost start wins; where the repetitions can take anything,
+    // every one but the last takes nothing.
+    const Found g = Find(grep.grep, text + u"x");
+    EXPECT_FOUND(g, c.matchFrom > 0 ? c.matchFrom : len + 1 + c.matchFrom, len + 1);
+    EXPECT_EQ(grep.grep.GetRegExpToken(c.count + 1).ValidFrom, len + 1);
+  }
+
+  // ".*a" twenty times, then "x", over a text of "a"s: every ".*" can end before any of the
+  // "a"s, so the plain search tries more than 10^20 ways. The greatest trial that reaches the
+  // m-th "a" starts m characters before the end and takes the last m "a"s: that "a" last passed
+  // at the end, the ".*" after it just past the end; the final "ax" never passed.
+  {
+    String pattern;
+    for (int i = 0; i < 20; ++i) pattern += u".*a";
+    Compiled grep(pattern + u"x");
+    const String as(200, u'a');
+    const Found f = Find(grep.grep, as);
+    EXPECT_FALSE(f.found);
+    EXPECT_EQ(f.pos, 200);
+    ASSERT_EQ(grep.grep.NrOfRegExpTokens(), 40);  // the last "a" joins the "x": "ax"
+    for (int32_t k = 2; k <= 39; ++k) {
+      ASSERT_EQ(grep.grep.GetRegExpToken(k).ValidFrom, k % 2 == 0 ? 200 : 201) << k;
+    }
+    EXPECT_EQ(grep.grep.GetRegExpToken(40).ValidFrom, 0);
+    EXPECT_FOUND(Find(grep.grep, as + u"x"), 1, 201);
+    EXPECT_EQ(grep.grep.GetRegExpToken(39).ValidFrom, 20);
+    EXPECT_EQ(grep.grep.GetRegExpToken(40).ValidFrom, 200);
+  }
+
+  // Small cases of the same shapes against the former matcher, which still finishes on them.
+  auto tokens = std::make_unique<TRegExp>();
+  for (int stars = 2; stars <= 4; ++stars) {
+    for (const StringView repeat : {u".*", u"a*", u"[ab]*b", u".?a"}) {
+      String pattern;
+      for (int i = 0; i < stars; ++i) pattern += repeat;
+      pattern += u"c";
+      for (int round = 0; round < 4; ++round) {
+        Compiled grep(pattern, round % 2 == 1);
+        const String text = RandomText(rng, 24, round < 2 ? u"ab" : u"abAB");
+        const int32_t n = grep.grep.NrOfRegExpTokens();
+        for (int32_t k = 1; k <= n; ++k) (*tokens)[k] = grep.grep.GetRegExpToken(k);
+        const auto& wide = detail::TGrepAccess::Wide(grep.grep);
+        const model::TModelSearch former =
+            round % 2 == 1 ? model::RunModel<true>(*tokens, n, wide, text, 1, 100000000)
+                           : model::RunModel<false>(*tokens, n, wide, text, 1, 100000000);
+        ASSERT_FALSE(former.GaveUp);
+        const Found f = Find(grep.grep, text);
+        EXPECT_EQ(f.found, former.Found) << ToUtf8(pattern);
+        EXPECT_EQ(f.pos, (*tokens)[1].ValidFrom) << ToUtf8(pattern);
+        for (int32_t k = 1; k <= n; ++k) {
+          EXPECT_EQ(grep.grep.GetRegExpToken(k).ValidFrom, (*tokens)[k].ValidFrom)
+              << ToUtf8(pattern) << " token " << k;
+        }
+      }
+    }
+  }
+}
+
+TEST(GrepMatch, SixtyFourMebibyteText) {
+  String text;
+  text.reserve(size_t{64} << 20);
+  while (text.size() < (size_t{64} << 20) - 64) text += u"lorem ipsum dolor sit amet ";
+  text += u"needle 2024 e";
+  const auto len = static_cast<int32_t>(text.size());
+  EXPECT_FOUND(Find(u"needle", text), len - 12, len - 7);
+  EXPECT_FOUND(Find(u"[0-9]+", text), len - 5, len - 2);
+  EXPECT_FOUND(Find(u"[0-9]+ e$", text), len - 5, len);
+  EXPECT_FALSE(Find(u"NEEDLE [0-9]", text).found);
+  // Nothing found: the first token last passed at the last "e", the repetition right after it.
+  Compiled c(u"e[a-z]*Q");
+  const Found f = Find(c.grep, text);
+  EXPECT_FALSE(f.found);
+  EXPECT_EQ(f.pos, len);
+  EXPECT_EQ(c.grep.GetRegExpToken(2).ValidFrom, len + 1);
+  Compiled d(u"t[a-z ]*Q");
+  EXPECT_FALSE(Find(d.grep, text).found);
+  EXPECT_EQ(d.grep.GetRegExpToken(1).ValidFrom, static_cast<int32_t>(text.rfind(u't')) + 1);
+  EXPECT_EQ(d.grep.GetRegExpToken(2).ValidFrom, static_cast<int32_t>(text.rfind(u't')) + 2);
+}
+
+// ================================================================================================
+// The scans
+
+// A text of characters around the values the scans compare with: letters of both cases, the
+// ends of the code range, characters that differ from a letter only in the case bit.
+String ScanText(std::mt19937& rng, size_t len) {
+  using namespace std::string_view_literals;
+  return RandomText(rng, len, u"aAbBzZ`@[{09 \u0000\u00ff\u0100\u0141\u20ac\uffff\u2061"sv);
+}
+
+TEST(GrepScan, VectorPathsAgreeWithThePortableLoops) {
+  std::mt19937 rng(31);
+  using detail::TGrepScanPath;
+  for (const TGrepScanPath path : {detail::gspSse2, detail::gspAvx2}) {
+    if (detail::ProcessorGrepScanPath() < path) continue;
+    for (int round = 0; round < 3000; ++round) {
+      const size_t len = rng() % 120;
+      const String text = ScanText(rng, len);
+      const size_t from = len == 0 ? 0 : rng() % (len + 1);
+      // Two probes at offsets below 6, each exact or blind to the case bit.
+      const auto probe = [&](uint32_t offset) {
+        const Char c = ScanText(rng, 1)[0];
+        const bool fold = rng() % 2 == 0;
+        return detail::TCharProbe{static_cast<uint16_t>(fold ? c | 0x20 : c),
+                                  static_cast<uint16_t>(fold ? 0x20 : 0), offset};
+      };
+      const detail::TCharProbe a = probe(static_cast<uint32_t>(rng() % 6));
+      const detail::TCharProbe b = probe(static_cast<uint32_t>(rng() % 6));
+      const size_t reach = std::max(a.Offset, b.Offset);
+      const size_t to = len > reach ? len - reach : 0;
+      // Up to eight ranges, maybe negated; spans from one code to most of the range.
+      detail::TCharRanges set{};
+      set.Count = static_cast<int32_t>(rng() % 9);
+      set.Negated = rng() % 2 == 0;
+      for (int32_t i = 0; i < set.Count; ++i) {
+        set.Lo[i] = ScanText(rng, 1)[0];
+        set.Span[i] = static_cast<uint16_t>(rng() % 3 == 0 ? rng() : rng() % 40);
+      }
+      size_t pairWant, inWant, outWant;
+      {
+        const detail::TGrepScanPathScope portable(detail::gspPortable);
+        pairWant = detail::FindProbePair(text.data(), std::min(from, to), to, a, b);
+        inWant = detail::FindInRanges(text.data(), from, len, set, true);
+        outWant = detail::FindInRanges(text.data(), from, len, set, false);
+      }
+      const detail::TGrepScanPathScope scope(path);
+      ASSERT_EQ(detail::FindProbePair(text.data(), std::min(from, to), to, a, b), pairWant);
+      ASSERT_EQ(detail::FindInRanges(text.data(), from, len, set, true), inWant);
+      ASSERT_EQ(detail::FindInRanges(text.data(), from, len, set, false), outWant);
+    }
+  }
+  // The portable loops themselves, on a case worked out by hand.
+  const String t = u"xaBcAb";
+  const detail::TGrepScanPathScope portable(detail::gspPortable);
+  EXPECT_EQ(detail::FindProbePair(t.data(), 0, 5, {u'a', 0x20, 0}, {u'b', 0x20, 1}), 1u);
+  EXPECT_EQ(detail::FindProbePair(t.data(), 2, 5, {u'a', 0x20, 0}, {u'b', 0x20, 1}), 4u);
+  EXPECT_EQ(detail::FindProbePair(t.data(), 0, 5, {u'a', 0, 0}, {u'b', 0, 1}), 5u);
+  const detail::TCharRanges upper{1, false, {u'A'}, {25}};
+  EXPECT_EQ(detail::FindInRanges(t.data(), 0, 6, upper, true), 2u);
+  EXPECT_EQ(detail::FindInRanges(t.data(), 2, 6, upper, false), 3u);
+}
+
+#if __has_include(<sys/mman.h>) && __has_include(<unistd.h>)
+// Texts that end right before a page the process may not read: every scan, on every path, stops
+// at the text's end.
+TEST(GrepScan, NothingPastTheEndOfTheTextIsRead) {
+  const auto page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+  void* map = ::mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (map == MAP_FAILED) GTEST_SKIP() << "no anonymous mapping";
+  ASSERT_EQ(::mprotect(static_cast<char*>(map) + page, page, PROT_NONE), 0);
+  auto* end = reinterpret_cast<Char*>(static_cast<char*>(map) + page);
+  const StringView patterns[] = {u"needle", u"[0-9]", u"[^a-z]",      u"x+$",      u"a*b",
+                                 u"ab",     u"aaa$",  u"[a-z]+q",     u"(aa)+b",   u"a.*z",
+                                 u"[b-d]a", u"^a*b",  u"[a-c]*[0-9]", u"a[0-9]?z", u"Q[a-z]+"};
+  std::mt19937 rng(5);
+  for (const size_t len :
+       {size_t{0}, size_t{1}, size_t{7}, size_t{8}, size_t{15}, size_t{16}, size_t{17}, size_t{31},
+        size_t{32}, size_t{33}, size_t{100}, page / 2 - 1, page / 2}) {
+    Char* text = end - len;
+    for (size_t i = 0; i < len; ++i) text[i] = rng() % 8 == 0 ? u'b' : u'a';
+    for (const auto path : {detail::gspPortable, detail::gspSse2, detail::gspAvx2}) {
+      const detail::TGrepScanPathScope scope(path);
+      for (const StringView p : patterns) {
+        for (const bool ignoreCase : {false, true}) {
+          Compiled c(p, ignoreCase);
+          int32_t pos = 0;
+          c.grep.MatchString(StringView(text, len), pos);
+        }
+      }
+      const detail::TCharRanges digits{1, false, {u'0'}, {9}};
+      EXPECT_EQ(detail::FindInRanges(text, 0, len, digits, true), len);
+      EXPECT_EQ(detail::FindProbePair(text, 0, len, {u'q', 0x20, 0}, {u'q', 0x20, 0}), len);
+    }
+  }
+  ::munmap(map, 2 * page);
+}
+#endif
 
 // ================================================================================================
 // The listing

@@ -2,78 +2,14 @@
 // the check of such a list; files of any size are read in blocks.
 #include <CLI/CLI.hpp>
 
-#include <array>
-#include <map>
-
 #include "tool.h"
 #include "xan/dstruct/checksums.h"
 
 namespace xantool {
 
-namespace {
+namespace checksum_cmd {
 
 enum class Kind { Crc32, Crc16, Sha1 };
-
-// ------------------------------------------------------------------------------------------------
-// CRCs of a file block by block. The library gives the CRC of a whole buffer; the CRC of a
-// sequence A B follows from those of A and B: feeding the bytes of B into the register is, by
-// linearity, feeding as many zero bytes (a linear map Z of the register) and then adding the
-// register B alone gives. Z for one zero byte is read off the library's own register step, and
-// Z for n bytes is made from it by squaring.
-
-template <typename T>
-class RegisterMap {
- public:
-  static constexpr int kBits = 8 * sizeof(T);
-
-  // The map of one zero byte fed by Step (CalcNextCRC16 or CalcNextCRC32).
-  static RegisterMap ZeroByte(T (*Step)(uint8_t, T)) {
-    RegisterMap m;
-    for (int i = 0; i < kBits; ++i) m.FImage[i] = Step(0, static_cast<T>(T{1} << i));
-    return m;
-  }
-  T operator()(T v) const {
-    T r = 0;
-    for (int i = 0; v != 0; ++i, v >>= 1) {
-      if (v & 1) r ^= FImage[i];
-    }
-    return r;
-  }
-  // This map applied n times.
-  RegisterMap Power(uint64_t n) const {
-    RegisterMap result, square = *this;
-    for (int i = 0; i < kBits; ++i) result.FImage[i] = static_cast<T>(T{1} << i);
-    for (; n != 0; n >>= 1, square = square.Then(square)) {
-      if (n & 1) result = result.Then(square);
-    }
-    return result;
-  }
-
- private:
-  // This map, then next.
-  RegisterMap Then(const RegisterMap& next) const {
-    RegisterMap m;
-    for (int i = 0; i < kBits; ++i) m.FImage[i] = next(FImage[i]);
-    return m;
-  }
-  std::array<T, kBits> FImage{};
-};
-
-// Keeps the maps of the block lengths met (all blocks but a last one have the same length).
-template <typename T>
-class ZeroFeeder {
- public:
-  explicit ZeroFeeder(T (*Step)(uint8_t, T)) : FOne(RegisterMap<T>::ZeroByte(Step)) {}
-  T Feed(T crc, size_t n) {
-    auto it = FMaps.find(n);
-    if (it == FMaps.end()) it = FMaps.emplace(n, FOne.Power(n)).first;
-    return it->second(crc);
-  }
-
- private:
-  RegisterMap<T> FOne;
-  std::map<size_t, RegisterMap<T>> FMaps;
-};
 
 std::string Hex(uint64_t value, int digits) {
   std::string s(static_cast<size_t>(digits), '0');
@@ -91,22 +27,17 @@ std::string ChecksumOf(const std::string& name, Kind kind, bool ccitt) {
     for (char& c : hex) c = static_cast<char>(c >= 'A' && c <= 'F' ? c - 'A' + 'a' : c);
     return hex;
   }
+  // Each block continues the register where the one before left it.
   std::vector<uint8_t> block(size_t{1} << 20);
   if (kind == Kind::Crc32) {
-    ZeroFeeder<uint32_t> zeros(xan::CalcNextCRC32);
-    uint32_t crc = 0;  // the CRC of no bytes
-    while (const size_t n = file.Read(block)) {
-      crc = zeros.Feed(crc, n) ^ xan::CRC32ofBuffer(std::span(block).first(n));
-    }
-    return Hex(crc, 8);
+    uint32_t crc = 0xFFFFFFFFU;
+    while (const size_t n = file.Read(block))
+      crc = xan::CalcNextCRC32(std::span(block).first(n), crc);
+    return Hex(~crc, 8);
   }
-  ZeroFeeder<uint16_t> zeros(xan::CalcNextCRC16);
-  uint16_t crc =
-      xan::CRC16ofBuffer(std::span<const uint8_t>(), ccitt ? xan::crcCCITT : xan::crcZModem);
-  while (const size_t n = file.Read(block)) {
-    crc = static_cast<uint16_t>(zeros.Feed(crc, n) ^
-                                xan::CRC16ofBuffer(std::span(block).first(n), xan::crcZModem));
-  }
+  uint16_t crc = ccitt ? 0xFFFF : 0x0000;
+  while (const size_t n = file.Read(block))
+    crc = xan::CalcNextCRC16(std::span(block).first(n), crc);
   return Hex(crc, 4);
 }
 
@@ -221,15 +152,18 @@ Action Setup(CLI::App& sub, Kind kind) {
   };
 }
 
-}  // namespace
+}  // namespace checksum_cmd
 
 Action SetupCrc32(CLI::App& sub) {
+  using namespace checksum_cmd;
   return Setup(sub, Kind::Crc32);
 }
 Action SetupCrc16(CLI::App& sub) {
+  using namespace checksum_cmd;
   return Setup(sub, Kind::Crc16);
 }
 Action SetupSha1(CLI::App& sub) {
+  using namespace checksum_cmd;
   return Setup(sub, Kind::Sha1);
 }
 

@@ -8,7 +8,7 @@
 
 namespace xantool {
 
-namespace {
+namespace codec_cmd {
 
 struct Options {
   std::string Mode;
@@ -91,15 +91,18 @@ int RunRle(const Options& o) {
   return kExitNo;
 }
 
-}  // namespace
+}  // namespace codec_cmd
 
 Action SetupBase64(CLI::App& sub) {
+  using namespace codec_cmd;
   return SetupText(sub, true);
 }
 Action SetupAscii85(CLI::App& sub) {
+  using namespace codec_cmd;
   return SetupText(sub, false);
 }
 Action SetupRle(CLI::App& sub) {
+  using namespace codec_cmd;
   auto o = std::make_shared<Options>();
   AddCommon(sub, *o, false);
   return [o] { return RunRle(*o); };

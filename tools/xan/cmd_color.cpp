@@ -1,11 +1,14 @@
 // Subcommands color and palette: a colour in every model with its name or the nearest named
-// colour, and a named palette of key colours spread over a palette in the palette file format.
+// colour, and a named palette of key colours spread over a palette, as a palette file or a PNG
+// strip of swatches.
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 
 #include "tool.h"
+#include "xan/platform/graphics.h"
 #include "xan/stringl/number_format.h"
 #include "xan/xancolors/color_array.h"
 #include "xan/xancolors/color_models.h"
@@ -13,7 +16,7 @@
 
 namespace xantool {
 
-namespace {
+namespace color_cmd {
 
 // ------------------------------------------------------------------------------------------------
 // color
@@ -158,9 +161,31 @@ struct PaletteOptions {
   std::string Name;
   int32_t Size = 1000;
   int32_t Levels = 0;
+  std::string Png;
+  std::string Swatch, Height = "32";
 };
 
+// The palette as a strip of swatches, colour 1 at the left.
+void SaveStrip(const xan::TColorArray& palette, const PaletteOptions& o) {
+  const int32_t n = palette.Size();
+  const auto width = static_cast<int32_t>(
+      o.Swatch.empty() ? std::max(1, 512 / n) : ParseInteger(o.Swatch, 1, 4096, "--swatch"));
+  const auto height = static_cast<int32_t>(ParseInteger(o.Height, 1, 4096, "--height"));
+  if (int64_t{width} * n * height > xan::MaxBitmapPixels) {
+    throw Failure("a strip of " + std::to_string(n) + " swatches of " + std::to_string(width) +
+                  " x " + std::to_string(height) + " pixels is larger than an image may be");
+  }
+  xan::TBitmap strip(width * n, height);
+  xan::TCanvas& canvas = strip.Canvas();
+  for (int32_t i = 0; i < n; ++i) {
+    canvas.Brush().SetColor(palette.GetColorElem(i + 1));
+    canvas.FillRect({i * width, 0, (i + 1) * width, height});
+  }
+  SavePng(strip, o.Png);
+}
+
 int RunPalette(const PaletteOptions& o) {
+  if (o.Name.empty() && !o.Png.empty()) throw Failure("--png needs the NAME of a palette");
   std::string names;
   for (const NamedPalette& p : kPalettes) {
     names += names.empty() ? "" : ", ";
@@ -176,6 +201,10 @@ int RunPalette(const PaletteOptions& o) {
   xan::TColorArray palette;
   palette.Resize(o.Size);
   palette.FillByInterpolation(o.Levels, chosen->Keys);
+  if (!o.Png.empty()) {
+    SaveStrip(palette, o);
+    return kExitOk;
+  }
   // The palette file format, with the line ends of this host.
   std::string text = "1 " + std::to_string(palette.Size()) + "\n";
   for (int32_t i = 1; i <= palette.Size(); ++i) {
@@ -185,9 +214,18 @@ int RunPalette(const PaletteOptions& o) {
   return kExitOk;
 }
 
-}  // namespace
+}  // namespace color_cmd
+
+uint32_t ParseColorArg(const std::string& arg) {
+  using namespace color_cmd;
+  bool found = false;
+  const xan::TColor c = ParseColor(arg, found);
+  if (!found) throw Failure("no colour is named '" + arg + "'");
+  return c;
+}
 
 Action SetupColor(CLI::App& sub) {
+  using namespace color_cmd;
   auto arg = std::make_shared<std::string>();
   sub.add_option("COLOR", *arg,
                  "A name (Orange), $BBGGRR (red in the low byte: $00A5FF), #RRGGBB (#FFA500) or "
@@ -197,12 +235,22 @@ Action SetupColor(CLI::App& sub) {
 }
 
 Action SetupPalette(CLI::App& sub) {
+  using namespace color_cmd;
   auto o = std::make_shared<PaletteOptions>();
   sub.add_option("NAME", o->Name, "A palette of key colours; none: list their names");
   sub.add_option("-n,--size", o->Size, "The number of colours to spread the key colours over")
       ->check(CLI::Range(1, xan::MaxPaletteFileColors));
   sub.add_option("-l,--levels", o->Levels, "Discrete levels (0: a smooth blend)")
       ->check(CLI::Range(0, 1 << 20));
+  sub.add_option("--png", o->Png,
+                 "Write the palette as a strip of swatches to this PNG file ('-': standard "
+                 "output) instead of the palette file");
+  sub.add_option("--swatch", o->Swatch,
+                 "The width of each swatch in pixels, 1 to 4096 (default 512 div n, at least 1)");
+  sub.add_option("--height", o->Height, "The height of the strip in pixels, 1 to 4096 (32)");
+  sub.footer(
+      "The strip is n * SWATCH pixels wide and HEIGHT high: colour i (from 1) fills the\n"
+      "columns (i - 1) * SWATCH to i * SWATCH - 1.");
   return [o] { return RunPalette(*o); };
 }
 

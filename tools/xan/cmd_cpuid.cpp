@@ -11,7 +11,7 @@
 
 namespace xantool {
 
-namespace {
+namespace cpuid_cmd {
 
 std::string Hex8(uint32_t v) {
   char buf[12];
@@ -67,9 +67,10 @@ int Run(bool speed) {
   return kExitOk;
 }
 
-}  // namespace
+}  // namespace cpuid_cmd
 
 Action SetupCpuid(CLI::App& sub) {
+  using namespace cpuid_cmd;
   auto speed = std::make_shared<bool>(false);
   sub.add_flag("-s,--speed", *speed,
                "Measure the clock speed too (busy for a quarter of a second)");

@@ -10,7 +10,7 @@
 
 namespace xantool {
 
-namespace {
+namespace featmat_cmd {
 
 constexpr const char* kKindNames[] = {"fkUndefined", "fkInteger", "fkDouble", "fkString",
                                       "fkTriState"};
@@ -82,9 +82,10 @@ int Check(const std::string& name) {
   return kExitOk;
 }
 
-}  // namespace
+}  // namespace featmat_cmd
 
 Action SetupFeatmat(CLI::App& sub) {
+  using namespace featmat_cmd;
   auto action = std::make_shared<std::string>();
   auto file = std::make_shared<std::string>();
   sub.add_option("ACTION", *action, "check: load the file and report on it")

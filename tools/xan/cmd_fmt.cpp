@@ -9,7 +9,7 @@
 
 namespace xantool {
 
-namespace {
+namespace fmt_cmd {
 
 struct Options {
   std::string Value, Width, Decimals;
@@ -43,9 +43,10 @@ int Run(const Options& o) {
   return kExitOk;
 }
 
-}  // namespace
+}  // namespace fmt_cmd
 
 Action SetupFmt(CLI::App& sub) {
+  using namespace fmt_cmd;
   auto o = std::make_shared<Options>();
   sub.add_option("VALUE", o->Value, "The number, with '.' as the decimal point")->required();
   sub.add_option("WIDTH", o->Width,

@@ -8,7 +8,7 @@
 
 namespace xantool {
 
-namespace {
+namespace grep_cmd {
 
 struct Options {
   std::string Pattern;
@@ -84,9 +84,10 @@ int Run(Options& o) {
   return outcome.Error ? kExitError : outcome.Found ? kExitOk : kExitNo;
 }
 
-}  // namespace
+}  // namespace grep_cmd
 
 Action SetupGrep(CLI::App& sub) {
+  using namespace grep_cmd;
   auto o = std::make_shared<Options>();
   sub.set_help_flag("--help", "Print this help message and exit");
   sub.add_option("PATTERN", o->Pattern,

@@ -9,7 +9,7 @@
 
 namespace xantool {
 
-namespace {
+namespace html_cmd {
 
 struct Options {
   std::string Action, Template;
@@ -56,9 +56,10 @@ int Fill(const Options& o) {
   return kExitOk;
 }
 
-}  // namespace
+}  // namespace html_cmd
 
 Action SetupHtml(CLI::App& sub) {
+  using namespace html_cmd;
   auto o = std::make_shared<Options>();
   sub.add_option("ACTION", o->Action, "fill: write the template with its tags filled in")
       ->required()

@@ -7,7 +7,7 @@
 
 namespace xantool {
 
-namespace {
+namespace url_cmd {
 
 struct Options {
   std::string Mode;
@@ -38,9 +38,10 @@ int Run(const Options& o) {
   return kExitOk;
 }
 
-}  // namespace
+}  // namespace url_cmd
 
 Action SetupUrl(CLI::App& sub) {
+  using namespace url_cmd;
   auto o = std::make_shared<Options>();
   sub.add_option("MODE", o->Mode, "encode or decode")
       ->required()

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "tool.h"
+#include "xan/platform/graphics.h"
 #include "xan/platform/system.h"
 
 #ifdef _WIN32
@@ -57,11 +58,7 @@ std::string SystemError(std::string_view name, int errnum) {
 // ================================================================================================
 // Arguments
 
-xan::String ReadableFileName(const std::string& arg) {
-  std::error_code ec;
-  const auto status = std::filesystem::status(arg, ec);
-  if (!std::filesystem::exists(status)) throw Failure(SystemError(arg, ENOENT));
-  if (std::filesystem::is_directory(status)) throw Failure(SystemError(arg, EISDIR));
+xan::String HostPathText(const std::string& arg) {
   // Each UTF-8 sequence that reads back as itself is a character; any other byte b is U+DC00 + b.
   xan::String name;
   for (size_t i = 0; i < arg.size();) {
@@ -78,6 +75,27 @@ xan::String ReadableFileName(const std::string& arg) {
     }
   }
   return name;
+}
+
+std::string HostPathBytes(xan::StringView path) {
+  std::string bytes;
+  for (size_t i = 0; i < path.size();) {
+    size_t end = i;
+    while (end < path.size() && (path[end] < 0xDC80 || path[end] > 0xDCFF)) ++end;
+    bytes += xan::ToUtf8(path.substr(i, end - i));
+    for (i = end; i < path.size() && path[i] >= 0xDC80 && path[i] <= 0xDCFF; ++i) {
+      bytes += static_cast<char>(path[i] - 0xDC00);
+    }
+  }
+  return bytes;
+}
+
+xan::String ReadableFileName(const std::string& arg) {
+  std::error_code ec;
+  const auto status = std::filesystem::status(arg, ec);
+  if (!std::filesystem::exists(status)) throw Failure(SystemError(arg, ENOENT));
+  if (std::filesystem::is_directory(status)) throw Failure(SystemError(arg, EISDIR));
+  return HostPathText(arg);
 }
 
 xan::String ArgText(std::string_view arg) {
@@ -119,15 +137,15 @@ Progress::~Progress() {
   if (FDrawn) std::fputs("\r\033[K", stderr);
 }
 
-void Progress::Update(int64_t done) {
+void Progress::Update(int64_t done, std::string_view note) {
   if (!FEnabled) return;
   const uint64_t now = xan::TickCount();
   if (now - FStart < 1000 || now - FLastDraw < 100) return;
   FLastDraw = now;
-  Draw(done, now);
+  Draw(done, now, note);
 }
 
-void Progress::Draw(int64_t done, uint64_t now) {
+void Progress::Draw(int64_t done, uint64_t now, std::string_view note) {
   const double seconds = static_cast<double>(now - FStart) / 1000.0;
   std::string line = "\r" + FLabel + " ";
   if (FTotal > 0) {
@@ -140,7 +158,9 @@ void Progress::Draw(int64_t done, uint64_t now) {
   } else {
     line += Amount(static_cast<double>(done));
   }
-  line += ", " + Amount(static_cast<double>(done) / seconds) + "/s\033[K";
+  line += ", " + Amount(static_cast<double>(done) / seconds) + "/s";
+  if (!note.empty()) line += ", " + std::string(note);
+  line += "\033[K";
   std::fputs(line.c_str(), stderr);
   FDrawn = true;
 }
@@ -268,6 +288,28 @@ void Out(std::string_view bytes) {
   if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) {
     throw Failure(SystemError("write error", errno ? errno : EIO));
   }
+}
+
+void SavePng(const xan::TBitmap& Bitmap, const std::string& name) {
+  xan::TMemoryStream png;
+  Bitmap.SaveToStream(png, xan::gfPNG);
+  const auto bytes = png.Bytes();
+  const std::string_view data(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  if (name == "-") {
+    Out(data);
+    return;
+  }
+  errno = 0;
+  std::FILE* file = std::fopen(name.c_str(), "wb");
+  if (file == nullptr) throw Failure(SystemError(name, errno ? errno : EIO));
+  errno = 0;
+  const bool written = std::fwrite(data.data(), 1, data.size(), file) == data.size();
+  int err = errno;
+  errno = 0;
+  // A full disk may show only when the last buffer is handed over, at the close.
+  const bool closed = std::fclose(file) == 0;
+  if (written) err = errno;
+  if (!written || !closed) throw Failure(SystemError(name, err ? err : EIO));
 }
 
 OutputStream::~OutputStream() = default;

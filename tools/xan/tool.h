@@ -19,6 +19,9 @@
 namespace CLI {
 class App;
 }
+namespace xan {
+class TBitmap;
+}
 
 namespace xantool {
 
@@ -71,6 +74,15 @@ std::string SystemError(std::string_view name, int errnum);
 // so that every subcommand says the same about names it cannot read.
 xan::String ReadableFileName(const std::string& arg);
 
+// A command-line argument as the library's text for a path that need not exist (a destination,
+// a mask): the conversion of ReadableFileName without its checks.
+//   "caf\xC3\xA9" => u"caf\u00E9",  "\xE9t" => u"\uDCE9t"
+xan::String HostPathText(const std::string& arg);
+
+// A path of the library as the bytes of the host's name, for messages: the reverse of
+// HostPathText (U+DC80..U+DCFF become the bytes 80..FF again, the rest UTF-8).
+std::string HostPathBytes(xan::StringView path);
+
 // A command-line argument as text (UTF-8; bytes that are not become U+FFFD).
 xan::String ArgText(std::string_view arg);
 
@@ -91,11 +103,11 @@ class Progress {
   Progress(const Progress&) = delete;
   Progress& operator=(const Progress&) = delete;
 
-  // The work done so far, in bytes.
-  void Update(int64_t done);
+  // The work done so far, in bytes, and what else to show after the amount ("12 files").
+  void Update(int64_t done, std::string_view note = {});
 
  private:
-  void Draw(int64_t done, uint64_t now);
+  void Draw(int64_t done, uint64_t now, std::string_view note);
 
   std::string FLabel;
   int64_t FTotal;
@@ -176,6 +188,17 @@ class OutputStream final : public xan::TStream {
 
 // Writes bytes to standard output; raises Failure "write error: <reason>" when that fails.
 void Out(std::string_view bytes);
+
+// Writes Bitmap as a PNG image to the file name (created or replaced), or to standard output for
+// "-". Raises Failure "<name>: <reason>" when the file cannot be written.
+void SavePng(const xan::TBitmap& Bitmap, const std::string& name);
+
+// ================================================================================================
+// Colours
+
+// A colour of the command line: a name (Orange), $BBGGRR (red in the low byte), #RRGGBB or
+// R,G,B in decimal. Raises Failure for a malformed colour or a name no colour has.
+uint32_t ParseColorArg(const std::string& arg);
 
 // Reads lines (ended by LF, which is not part of the line) from an input. A line longer than
 // MaxLine bytes is cut there: the rest of it is skipped, and Truncated() tells.

@@ -47,6 +47,17 @@ XAN_EXPORT uint16_t CRC16ofBuffer(const TBytes& buffer, int32_t NumBytes, TCRC16
 //   CRC16ofBuffer(std::span(digits), crcCCITT) => 0x29B1
 XAN_EXPORT uint16_t CRC16ofBuffer(std::span<const uint8_t> bytes, TCRC16Mode mode) noexcept;
 
+// Feeds bytes, first to last, into the CRC-16 register crc and returns the new register: what
+// CalcNextCRC16 gives byte by byte, at the speed of CRC16ofBuffer. Start the register at 0 for
+// CRC-16/XMODEM or at 0xFFFF for CRC-16/CCITT-FALSE; there is no final exclusive-or, so the
+// register is at every point the CRC of the bytes fed so far. Feeding a sequence in pieces, in
+// order, gives what one call over the whole sequence gives, which lets files and streams of any
+// size be read block by block. No bytes give crc back. Never raises.
+//   CalcNextCRC16("12345", 0x0000) => r, then CalcNextCRC16("6789", r) => 0x31C3
+//   CalcNextCRC16("123456789", 0xFFFF) => 0x29B1
+//   CalcNextCRC16(std::span<const uint8_t>(), 0x1234) => 0x1234
+XAN_EXPORT uint16_t CalcNextCRC16(std::span<const uint8_t> bytes, uint16_t crc) noexcept;
+
 // ================================================================================================
 // CRC-32
 //
@@ -73,6 +84,18 @@ XAN_EXPORT uint32_t CRC32ofBuffer(const TBytes& buffer, int32_t NumBytes) noexce
 //   CRC32ofBuffer(std::span(data, size)) for the 9 bytes "123456789" => 0xCBF43926
 //   CRC32ofBuffer({}) => 0
 XAN_EXPORT uint32_t CRC32ofBuffer(std::span<const uint8_t> bytes) noexcept;
+
+// Feeds bytes, first to last, into the reflected CRC-32 register crc and returns the new
+// register: what CalcNextCRC32 gives byte by byte, at the speed of CRC32ofBuffer. The register is
+// neither started nor complemented here: start from 0xFFFFFFFF and complement the last register
+// to get the CRC-32 of everything fed. Feeding a sequence in pieces, in order, gives what one
+// call over the whole sequence gives, which lets files and streams of any size be read block by
+// block. No bytes give crc back. Never raises. (A span of no bytes must be named as such: an
+// empty brace {} as the first argument picks the single step of one zero byte above.)
+//   ~CalcNextCRC32("123456789", 0xFFFFFFFF) => 0xCBF43926
+//   CalcNextCRC32("1234", 0xFFFFFFFF) => r, then ~CalcNextCRC32("56789", r) => 0xCBF43926
+//   CalcNextCRC32(std::span<const uint8_t>(), 0x12345678) => 0x12345678
+XAN_EXPORT uint32_t CalcNextCRC32(std::span<const uint8_t> bytes, uint32_t crc) noexcept;
 
 // The CRC-32 of a file's whole content, the value CRC32ofBuffer gives for it. The file is
 // opened read-only (no process-wide setting is touched), read from its start in blocks and

@@ -12,6 +12,10 @@
 
 namespace xan {
 
+namespace detail {
+struct TGrepAccess;
+}
+
 // ================================================================================================
 // The compiled form
 
@@ -183,6 +187,13 @@ class XAN_EXPORT TGrep : public TComponent {
   // A pattern of one "x*" token is a shortcut: it matches the whole text (MatchPos 1, MatchEndPos
   // the length), except that a non-empty text shorter than SearchStartPos gives false and leaves
   // MatchPos unchanged.
+  // Every result, the tokens' ValidFrom included, is the one that trying each start and each
+  // candidate of each quantifier in turn gives. The search gets there without trying the starts
+  // and candidates that cannot match (found with vector scans where the processor has them) and
+  // without trying again a sub-search that failed, so that ".*.*.*.*.*.*.*.*x" on a line of 60
+  // characters takes microseconds, not seconds. Only a search that has tried very many
+  // candidates keeps its failures, in a table of at most 8 MiB; without the memory for it, it goes
+  // on without the table and gives the same result.
   //   "b+" in "aabbb" => true, 3, end 5        "ab?c" in "ac" => true, 1, end 2
   //   "^ab" in "abx" => true, 1, end 2          "a[0-9]*b" in "a1x2b" => false
   //   "ABC" (IgnoreCase) in "xabcx" => true, 2  "x*" in "hello" => true, 1, end 5
@@ -209,6 +220,8 @@ class XAN_EXPORT TGrep : public TComponent {
   void PrintRegExp(StringView FName) const;
 
  private:
+  friend struct detail::TGrepAccess;  // the search's tests compare it with a model on the tokens
+
   int32_t FLengRegExp = 0;
   bool FStopOnError = true;
   TRegExp FregExp;
