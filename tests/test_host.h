@@ -14,8 +14,12 @@
 #include <windows.h>
 #else
 #include <unicode/locid.h>
+#include <unistd.h>
 #endif
 
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
 #include <string>
 
 namespace xan::test {
@@ -37,6 +41,41 @@ inline constexpr bool kHostLinux = !kHostWindows;
   do {                                                                                       \
     if (!::xan::test::kHostWindows) GTEST_SKIP() << "about the Windows host: not this host"; \
   } while (0)
+
+// Whether this process may read or write an entry, as the host decides: access(2) on Linux,
+// where root may do nearly anything; on Windows only the read-only attribute of a file stops
+// writing, and nothing the tests set stops reading.
+inline bool HostMayRead([[maybe_unused]] const std::filesystem::path& Path) {
+#if defined(_WIN32)
+  return std::filesystem::exists(Path);
+#else
+  return ::access(Path.c_str(), R_OK) == 0;
+#endif
+}
+inline bool HostMayWrite(const std::filesystem::path& Path) {
+#if defined(_WIN32)
+  const DWORD attributes = ::GetFileAttributesW(Path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+                                                   (attributes & FILE_ATTRIBUTE_READONLY) == 0);
+#else
+  return ::access(Path.c_str(), W_OK) == 0;
+#endif
+}
+
+// Sets an environment variable, or removes it (std::nullopt), for this process.
+inline void SetEnvVar(const char* Name, const std::optional<std::string>& Value) {
+#if defined(_WIN32)
+  // Both copies: the C library's (getenv) and the process's (GetEnvironmentStringsW).
+  ::_putenv_s(Name, Value ? Value->c_str() : "");
+  ::SetEnvironmentVariableA(Name, Value ? Value->c_str() : nullptr);
+#else
+  if (Value) {
+    ::setenv(Name, Value->c_str(), 1);
+  } else {
+    ::unsetenv(Name);
+  }
+#endif
+}
 
 // Sets the default locale of the case rules for one scope ("en_US", "tr_TR"): ICU's default
 // locale on Linux, the calling thread's locale on Windows. Puts the previous one back.

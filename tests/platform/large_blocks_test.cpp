@@ -3,7 +3,9 @@
 #include "xan/platform/large_blocks.h"
 
 #include <gtest/gtest.h>
+#if !defined(_WIN32)
 #include <sys/mman.h>
+#endif
 
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +15,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "test_host.h"
 
 namespace xan {
 namespace {
@@ -63,7 +67,9 @@ TEST(LargeBlocks, SizesAroundTheThresholdHoldTheirBytesApart) {
   FreeLargeBlock(nullptr, 0);
 }
 
-TEST(LargeBlocks, TheHostRecordsTheLargePageAdvice) {
+TEST(LargeBlocks_Linux, TheHostRecordsTheLargePageAdvice) {
+  XAN_ONLY_ON_LINUX();
+#if !defined(_WIN32)
   // The kernel lists each mapping of the process in /proc/self/smaps; "hg" among its VmFlags is
   // the advice MADV_HUGEPAGE. Without transparent huge pages the kernel refuses the advice.
   if (!std::filesystem::exists("/proc/self/smaps")) GTEST_SKIP() << "no /proc/self/smaps";
@@ -105,6 +111,7 @@ TEST(LargeBlocks, TheHostRecordsTheLargePageAdvice) {
   FreeLargeBlock(b, n);
   ASSERT_TRUE(found) << "no single mapping covers the block";
   EXPECT_NE((flags + " ").find(" hg "), std::string::npos) << flags;
+#endif
 }
 
 TEST(LargeBlocks, SizesBeyondTheAddressSpaceAreRefused) {

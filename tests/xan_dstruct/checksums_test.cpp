@@ -2,7 +2,13 @@
 // the published check values and digests, and every fast path against its portable twin.
 #include "xan/dstruct/checksums.h"
 
+#if defined(_WIN32)
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
 #include <sys/mman.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -238,12 +244,19 @@ TEST(CrcBuffers, SpansOfAnyLengthGiveTheBufferValues) {
 TEST(CrcBuffers, SpansBeyondTwoGigabytes) {
   constexpr size_t kSize = size_t{3} << 30;
   constexpr size_t kHuge = size_t{2} << 20;
+#if defined(_WIN32)
+  void* map = ::VirtualAlloc(nullptr, kSize + kHuge, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+  if (map == nullptr) GTEST_SKIP() << "the host gives no 3 GiB of memory";
+#else
   void* map = ::mmap(nullptr, kSize + kHuge, PROT_READ | PROT_WRITE,
                      MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
   if (map == MAP_FAILED) GTEST_SKIP() << "the host gives no 3 GiB of memory";
+#endif
   auto* bytes = reinterpret_cast<uint8_t*>((reinterpret_cast<uintptr_t>(map) + kHuge - 1) &
                                            ~uintptr_t{kHuge - 1});
+#if !defined(_WIN32)
   ::madvise(bytes, kSize, MADV_HUGEPAGE);
+#endif
   for (size_t at = 0; at < kSize; at += 4096) bytes[at] = 0;
   for (size_t at : {size_t{0}, (size_t{1} << 31) - 1, size_t{1} << 31, kSize - 1}) bytes[at] = 0xA5;
   const std::span<const uint8_t> all(bytes, kSize);
@@ -262,7 +275,11 @@ TEST(CrcBuffers, SpansBeyondTwoGigabytes) {
   sha.Update(sha1Part.data(), size_t{1} << 30);
   sha.Update(sha1Part.data() + (size_t{1} << 30), sha1Part.size() - (size_t{1} << 30));
   EXPECT_EQ(SHA1FromBuffer(sha1Part), sha.Final());
+#if defined(_WIN32)
+  ::VirtualFree(map, 0, MEM_RELEASE);
+#else
   ::munmap(map, kSize + kHuge);
+#endif
 }
 
 // ------------------------------------------------------------------------------------------------

@@ -3,9 +3,11 @@
 // from a MIME database made by the test.
 #include "xan/filesys/system_locations.h"
 
+#if !defined(_WIN32)
 #include <stdlib.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -16,11 +18,14 @@
 #include <set>
 
 #include "../platform/temp_dir.h"
+#include "test_host.h"
 #include "xan/platform/exceptions.h"
 #include "xan/platform/filesystem.h"
 #include "xan/platform/random.h"
 
+#if !defined(_WIN32)
 extern char** environ;
+#endif
 
 namespace xan {
 namespace {
@@ -30,20 +35,14 @@ class TEnvGuard {
  public:
   explicit TEnvGuard(std::initializer_list<const char*> Names) {
     for (const char* name : Names) {
-      const char* value = ::getenv(name);
+      const char* value = std::getenv(name);
       FSaved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
     }
   }
   ~TEnvGuard() {
-    for (const auto& [name, value] : FSaved) {
-      if (value) {
-        ::setenv(name.c_str(), value->c_str(), 1);
-      } else {
-        ::unsetenv(name.c_str());
-      }
-    }
+    for (const auto& [name, value] : FSaved) test::SetEnvVar(name.c_str(), value);
   }
-  static void Set(const char* Name, const std::string& Value) { ::setenv(Name, Value.c_str(), 1); }
+  static void Set(const char* Name, const std::string& Value) { test::SetEnvVar(Name, Value); }
 
  private:
   std::vector<std::pair<std::string, std::optional<std::string>>> FSaved;
@@ -184,7 +183,7 @@ TEST_F(WriteProbe, ProbesWithoutLeavingOrTouchingFiles) {
   WriteBytes("ro/" + probe, "also precious");
   std::filesystem::permissions(
       HostPath("ro"), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-  const bool writable = ::access(HostPath("ro").c_str(), W_OK) == 0;
+  const bool writable = test::HostMayWrite(HostPath("ro"));
   EXPECT_EQ(DirIsReadOnly(Path("ro")), !writable);
   std::filesystem::permissions(HostPath("ro"), std::filesystem::perms::owner_all);
   EXPECT_EQ(ReadBytes("ro/" + probe), "also precious");
@@ -196,7 +195,9 @@ TEST_F(WriteProbe, ProbesWithoutLeavingOrTouchingFiles) {
 // ------------------------------------------------------------------------------------------------
 // Drives
 
-TEST(Drives, LettersTypesRootsAndTheList) {
+TEST(Drives_Linux, LettersTypesRootsAndTheList) {
+  XAN_ONLY_ON_LINUX();
+#if !defined(_WIN32)
   EXPECT_EQ(GetDiskDriveType(26), 0);
   EXPECT_EQ(GetDiskDriveType(255), 0);
   EXPECT_EQ(GetDiskDriveType(0), dtNoRootDir);
@@ -227,9 +228,12 @@ TEST(Drives, LettersTypesRootsAndTheList) {
       EXPECT_EQ(DiskFreeExtended(drive), -1) << drive;
     }
   }
+#endif
 }
 
-TEST(Drives, FreeSpaceAndWriteProbeOfTheRoot) {
+TEST(Drives_Linux, FreeSpaceAndWriteProbeOfTheRoot) {
+  XAN_ONLY_ON_LINUX();
+#if !defined(_WIN32)
   struct statvfs before {
   }, after{};
   ASSERT_EQ(::statvfs("/", &before), 0);
@@ -248,12 +252,15 @@ TEST(Drives, FreeSpaceAndWriteProbeOfTheRoot) {
   if (writable && FileGetAttr(probe) != faInvalid) GTEST_SKIP() << "a probe file lies in /";
   EXPECT_EQ(DiskIsReadOnly(2), !writable);
   EXPECT_EQ(FileGetAttr(probe), faInvalid);
+#endif
 }
 
 // ------------------------------------------------------------------------------------------------
 // Directories and the environment
 
-TEST(Environment, TempAndSystemDirectories) {
+TEST(Environment_Linux, TempAndSystemDirectories) {
+  XAN_ONLY_ON_LINUX();
+#if !defined(_WIN32)
   TEnvGuard guard({"TMPDIR"});
   TEnvGuard::Set("TMPDIR", "/var/tmp");
   EXPECT_EQ(GetTempDir(), u"/var/tmp/");
@@ -270,8 +277,10 @@ TEST(Environment, TempAndSystemDirectories) {
     EXPECT_NE(dir.back(), u'/');
     EXPECT_TRUE(DirectoryExists(dir)) << ToUtf8(dir);
   }
+#endif
 }
 
+#if !defined(_WIN32)
 // The value of the last entry of environ whose name equals Name in A-Z case, read by the test.
 std::optional<std::string> LastEntry(const std::string& Name) {
   std::optional<std::string> value;
@@ -285,8 +294,11 @@ std::optional<std::string> LastEntry(const std::string& Name) {
   }
   return value;
 }
+#endif
 
-TEST(Environment, LastEntryWithoutRegardToCase) {
+TEST(Environment_Linux, LastEntryWithoutRegardToCase) {
+  XAN_ONLY_ON_LINUX();
+#if !defined(_WIN32)
   TEnvGuard guard({"XAN_LOC_TEST", "xan_loc_test", "Xan_Loc_Eq", "XAN_\xC3\x89T\xC3\x89"});
   TEnvGuard::Set("XAN_LOC_TEST", "upper");
   TEnvGuard::Set("xan_loc_test", "lower");
@@ -305,23 +317,25 @@ TEST(Environment, LastEntryWithoutRegardToCase) {
   if (!path) GTEST_SKIP() << "no PATH in the environment";
   EXPECT_EQ(ToUtf8(GetEnviroVar(u"path")), *path);
   EXPECT_EQ(GetEnviroVar(u"PAT").empty(), !LastEntry("pat").has_value());
+#endif
 }
 
 // ------------------------------------------------------------------------------------------------
 // Program associations
 
-class ProgAssoc : public testing::TempDirTest {
+class ProgAssoc_Linux : public testing::TempDirTest {
  protected:
   void SetUp() override {
     TempDirTest::SetUp();
+    XAN_ONLY_ON_LINUX();
     for (const char* dir : {"home/mime", "home/applications", "sys/mime", "sys/applications/vendor",
                             "config", "sysconfig"}) {
       std::filesystem::create_directories(HostPath(dir));
     }
-    TEnvGuard::Set("XDG_DATA_HOME", HostPath("home"));
+    TEnvGuard::Set("XDG_DATA_HOME", HostPath("home").string());
     TEnvGuard::Set("XDG_DATA_DIRS", "relative/ignored:" + HostPath("sys").string());
-    TEnvGuard::Set("XDG_CONFIG_HOME", HostPath("config"));
-    TEnvGuard::Set("XDG_CONFIG_DIRS", HostPath("sysconfig"));
+    TEnvGuard::Set("XDG_CONFIG_HOME", HostPath("config").string());
+    TEnvGuard::Set("XDG_CONFIG_DIRS", HostPath("sysconfig").string());
     TEnvGuard::Set("XDG_CURRENT_DESKTOP", "Other:XanDesk");
   }
   void Desktop(const std::string& Name, const std::string& Body) {
@@ -331,7 +345,7 @@ class ProgAssoc : public testing::TempDirTest {
                     "XDG_CURRENT_DESKTOP"}};
 };
 
-TEST_F(ProgAssoc, FromGlobsDefaultsAndDesktopFiles) {
+TEST_F(ProgAssoc_Linux, FromGlobsDefaultsAndDesktopFiles) {
   WriteBytes("home/mime/globs2",
              "# generated\n"
              "80:application/x-heavy:*.xanw\n"
@@ -413,7 +427,7 @@ TEST_F(ProgAssoc, FromGlobsDefaultsAndDesktopFiles) {
 
   // Without the desktop names, the general list decides: the hidden default is not installed,
   // so the first associated application found is taken.
-  ::unsetenv("XDG_CURRENT_DESKTOP");
+  test::SetEnvVar("XDG_CURRENT_DESKTOP", std::nullopt);
   EXPECT_EQ(GetProgAssoc(u"xanw"), u"vendor-edit %U");
   WriteBytes("home/applications/mimeinfo.cache", "[MIME Cache]\n");
   EXPECT_EQ(GetProgAssoc(u"xanscan"), u"");

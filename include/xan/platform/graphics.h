@@ -16,6 +16,14 @@
 #include "xan/platform/strings.h"
 #include "xan/platform/types.h"
 
+// <windows.h> makes TextOut a macro for TextOutW (or TextOutA): the canvas's TextOut keeps its
+// name here, and answers to both spellings, whichever header a program includes first.
+#if defined(TextOut)
+#pragma push_macro("TextOut")
+#undef TextOut
+#define XAN_TEXTOUT_PUSHED
+#endif
+
 namespace xan {
 
 // =================================================================================================
@@ -149,9 +157,17 @@ class XAN_EXPORT EPrinter : public Exception {
 // Bits of TTextMetric::PitchAndFamily. TMPF_FIXED_PITCH set means a variable-pitch font (the
 // bit's name says the opposite, as it always has on the platform); TMPF_VECTOR an outline font;
 // TMPF_TRUETYPE a font in the TrueType (sfnt) container, with TrueType or CFF outlines.
+// <windows.h> defines the same three bits, with the same values, as macros: where it came
+// first, its macros serve.
+#ifndef TMPF_FIXED_PITCH
 inline constexpr uint8_t TMPF_FIXED_PITCH = 0x01;
+#endif
+#ifndef TMPF_VECTOR
 inline constexpr uint8_t TMPF_VECTOR = 0x02;
+#endif
+#ifndef TMPF_TRUETYPE
 inline constexpr uint8_t TMPF_TRUETYPE = 0x04;
+#endif
 
 // The measures of a canvas's font in pixels. Height = Ascent + Descent is the cell height that
 // TextHeight reports; InternalLeading = Height - the em size.
@@ -275,6 +291,14 @@ class XAN_EXPORT TCanvas : public TObject {
   // solid brush, the cell (TextWidth x TextHeight) is first filled with the brush colour; with a
   // clear brush the background shows through.
   void TextOut(int32_t X, int32_t Y, StringView Text);
+#if defined(_WIN32)
+  void TextOutW(int32_t X, int32_t Y, StringView Text) {
+    TextOut(X, Y, Text);
+  }
+  void TextOutA(int32_t X, int32_t Y, StringView Text) {
+    TextOut(X, Y, Text);
+  }
+#endif
   // The advance width of Text in pixels: u"" => 0.
   int32_t TextWidth(StringView Text);
   // The cell height of the font (TTextMetric::Height), whatever Text holds.
@@ -438,3 +462,8 @@ class XAN_EXPORT TPrinter : public TObject {
 XAN_EXPORT TPrinter& Printer();
 
 }  // namespace xan
+
+#if defined(XAN_TEXTOUT_PUSHED)
+#pragma pop_macro("TextOut")
+#undef XAN_TEXTOUT_PUSHED
+#endif
