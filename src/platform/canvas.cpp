@@ -1,13 +1,25 @@
 // The canvas: lines, rectangles, ellipses and polygons on a 32-bit raster by the GDI's pixel
-// rules, single pixels and image copies; text is handed to the text engine.
+// rules (on Windows drawn by the GDI itself), single pixels and image copies; text is handed to
+// the text engine.
 #include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <limits>
 
+#include "canvas_host.h"
 #include "text_engine.h"
 #include "wide_math.h"
 #include "xan/platform/graphics.h"
+
+#if defined(_WIN32)
+#include "win32/canvas.inc"
+#else
+// The POSIX hosts have no drawing library of the GDI's rules: the canvas draws every shape.
+bool xan::detail::HostDraw(uint32_t*, int32_t, int32_t, THostShape, std::span<const TPoint>, bool,
+                           TColor, bool, TColor) noexcept {
+  return false;
+}
+#endif
 
 namespace xan {
 
@@ -156,7 +168,8 @@ void TCanvas::Attach(uint32_t* Bits, int32_t Width, int32_t Height) noexcept {
 }
 
 void TCanvas::LineTo(int32_t X, int32_t Y) noexcept {
-  if (FPen.Style() != psClear) {
+  const std::array<TPoint, 2> ends{FPenPos, TPoint{X, Y}};
+  if (FPen.Style() != psClear && !HostShape(detail::THostShape::Line, ends)) {
     TRaster(FBits, FWidth, FHeight).Line(FPenPos.X, FPenPos.Y, X, Y, ToPixel(FPen.Color()));
   }
   FPenPos = {X, Y};
@@ -167,6 +180,7 @@ void TCanvas::Rectangle(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) noexcept
   const int64_t l = std::min(X1, X2), r = std::max(X1, X2);
   const int64_t t = std::min(Y1, Y2), b = std::max(Y1, Y2);
   if (l == r || t == b || raster.Empty()) return;
+  if (HostShape(detail::THostShape::Rectangle, std::array<TPoint, 2>{{{X1, Y1}, {X2, Y2}}})) return;
   const bool pen = FPen.Style() != psClear;
   if (pen) {
     // The outline as the GDI draws it: a closed figure through the four corner pixels, starting
@@ -202,6 +216,7 @@ void TCanvas::Ellipse(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) noexcept {
   }
   if (w > MaxEllipseSize || h > MaxEllipseSize || raster.Empty()) return;
   if (l >= raster.FW || r <= 0 || t >= raster.FH || b <= 0) return;
+  if (HostShape(detail::THostShape::Ellipse, std::array<TPoint, 2>{{{X1, Y1}, {X2, Y2}}})) return;
 
   const int64_t a = w - 1, bb = h - 1;
   const int64_t asq = 8 * a * a, bsq = 8 * bb * bb;
@@ -267,6 +282,7 @@ void TCanvas::Polygon(std::span<const TPoint> Points) {
   const TRaster raster(FBits, FWidth, FHeight);
   const size_t n = Points.size();
   if (n < 2 || raster.Empty()) return;
+  if (HostShape(detail::THostShape::Polygon, Points)) return;
 
   if (FBrush.Style() != bsClear) {
     struct TEdge {
@@ -335,6 +351,14 @@ void TCanvas::Polygon(std::span<const TPoint> Points) {
     }
     raster.Line(Points[n - 1].X, Points[n - 1].Y, Points[0].X, Points[0].Y, px);
   }
+}
+
+bool detail::CanvasUsesHost = true;
+
+bool TCanvas::HostShape(detail::THostShape Shape, std::span<const TPoint> Points) noexcept {
+  if (FBits == nullptr || !detail::CanvasUsesHost) return false;
+  return detail::HostDraw(FBits, FWidth, FHeight, Shape, Points, FPen.Style() != psClear,
+                          FPen.Color(), FBrush.Style() != bsClear, FBrush.Color());
 }
 
 void TCanvas::FillRect(const TRect& Rect) noexcept {

@@ -183,7 +183,8 @@ struct TTextMetric {
 class TBitmap;
 namespace detail {
 class TTextEngine;
-}
+enum class THostShape : uint8_t;
+}  // namespace detail
 
 // The largest raster a bitmap or page may hold: 2^28 pixels (1 GiB).
 inline constexpr int64_t MaxBitmapPixels = int64_t{1} << 28;
@@ -312,6 +313,9 @@ class XAN_EXPORT TCanvas : public TObject {
   // Draws on Bits (Width x Height pixels, rows one after another), or on nothing for null.
   void Attach(uint32_t* Bits, int32_t Width, int32_t Height) noexcept;
   detail::TTextEngine& TextEngine();
+  // Hands a shape to the host's own drawing where it has one (the GDI on Windows); false when
+  // the canvas draws it itself.
+  bool HostShape(detail::THostShape Shape, std::span<const TPoint> Points) noexcept;
 
   TPen FPen;
   TBrush FBrush;
