@@ -1,7 +1,9 @@
 // Locale-dependent text of the platform: the decimal separator from localeconv(), the general
-// float text, text-to-float over std::from_chars, and strftime for date/time patterns.
+// float text, text-to-float over std::from_chars, and date/time patterns (numbers spelt here,
+// names and the locale's forms by strftime).
 #include "xan/platform/format_settings.h"
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <clocale>
@@ -263,18 +265,122 @@ std::tm BrokenDown(int64_t Day, int64_t Ms) {
   return t;
 }
 
-// strftime of one pattern without U+0000. A character appended to the pattern makes every
-// result non-empty, so that 0 from strftime only ever means "buffer too small".
-std::string FormatPiece(const std::string& Pattern, const std::tm& Time) {
-  if (Pattern.empty()) return {};
-  const std::string format = Pattern + '\x01';
-  std::vector<char> buf(Pattern.size() * 4 + 128);
-  for (int attempt = 0; attempt < 8; ++attempt) {
+// strftime of one conversion the library does not spell itself (names, the locale's forms, zone
+// fields, flags and widths). A character appended to it makes every result non-empty, so that 0
+// from strftime means "buffer too small" or "not a conversion of this C library"; after a few
+// growing buffers the conversion is copied as written, as the GNU C library does with unknown
+// ones.
+std::string HostConversion(const std::string& Spec, const std::tm& Time) {
+  const std::string format = Spec + '\x01';
+  std::vector<char> buf(256);
+  for (int attempt = 0; attempt < 3; ++attempt) {
     const size_t n = std::strftime(buf.data(), buf.size(), format.c_str(), &Time);
     if (n > 0) return std::string(buf.data(), n - 1);
-    buf.resize(buf.size() * 8);
+    buf.resize(buf.size() * 16);
   }
-  throw EConvertError(u"Date/time pattern gives a text too long");
+  return Spec;
+}
+
+// Appends Value in decimal, padded on the left with Pad to at least Width characters.
+void AppendNumber(String& Out, int64_t Value, size_t Width, char16_t Pad = u'0') {
+  char digits[24];
+  const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, Value < 0 ? -Value : Value);
+  const size_t count = ec == std::errc{} ? static_cast<size_t>(end - digits) : 0;
+  if (Value < 0) Out += u'-';
+  const size_t shown = count + (Value < 0 ? 1 : 0);
+  if (shown < Width) Out.append(Width - shown, Pad);
+  for (size_t i = 0; i < count; ++i) Out += static_cast<char16_t>(digits[i]);
+}
+
+// Appends the conversion Letter (without flags, width or modifier) when the library spells it
+// itself, the same on every host; false for the ones left to the C library.
+bool AppendOwnConversion(String& Out, char16_t Letter, const std::tm& Time) {
+  const int64_t year = int64_t{Time.tm_year} + 1900;
+  switch (Letter) {
+    case u'Y':
+      AppendNumber(Out, year, 1);
+      return true;
+    case u'y':
+      AppendNumber(Out, (year < 0 ? -year : year) % 100, 2);
+      return true;
+    case u'm':
+      AppendNumber(Out, Time.tm_mon + 1, 2);
+      return true;
+    case u'd':
+      AppendNumber(Out, Time.tm_mday, 2);
+      return true;
+    case u'e':
+      AppendNumber(Out, Time.tm_mday, 2, u' ');
+      return true;
+    case u'H':
+      AppendNumber(Out, Time.tm_hour, 2);
+      return true;
+    case u'I':
+      AppendNumber(Out, (Time.tm_hour + 11) % 12 + 1, 2);
+      return true;
+    case u'M':
+      AppendNumber(Out, Time.tm_min, 2);
+      return true;
+    case u'S':
+      AppendNumber(Out, Time.tm_sec, 2);
+      return true;
+    case u'j':
+      AppendNumber(Out, Time.tm_yday + 1, 3);
+      return true;
+    case u'u':
+      AppendNumber(Out, Time.tm_wday == 0 ? 7 : Time.tm_wday, 1);
+      return true;
+    case u'w':
+      AppendNumber(Out, Time.tm_wday, 1);
+      return true;
+    case u'n':
+      Out += u'\n';
+      return true;
+    case u't':
+      Out += u'\t';
+      return true;
+    case u'%':
+      Out += u'%';
+      return true;
+    case u'F':
+      // The year in at least four digits, with "+" above 9999 (as "%+4Y").
+      if (year > 9999) Out += u'+';
+      AppendNumber(Out, year, 4);
+      Out += u'-';
+      AppendNumber(Out, Time.tm_mon + 1, 2);
+      Out += u'-';
+      AppendNumber(Out, Time.tm_mday, 2);
+      return true;
+    case u'T':
+    case u'R':
+      AppendNumber(Out, Time.tm_hour, 2);
+      Out += u':';
+      AppendNumber(Out, Time.tm_min, 2);
+      if (Letter == u'T') {
+        Out += u':';
+        AppendNumber(Out, Time.tm_sec, 2);
+      }
+      return true;
+    case u'D':
+      AppendNumber(Out, Time.tm_mon + 1, 2);
+      Out += u'/';
+      AppendNumber(Out, Time.tm_mday, 2);
+      Out += u'/';
+      AppendNumber(Out, (year < 0 ? -year : year) % 100, 2);
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The length of the conversion that starts with the '%' at Pattern[Start]: flags, width, an
+// E or O modifier and the letter; 1 for a lone '%' at the end.
+size_t ConversionLength(StringView Pattern, size_t Start) {
+  size_t i = Start + 1;
+  while (i < Pattern.size() && StringView(u"_-0^#+").find(Pattern[i]) != StringView::npos) ++i;
+  while (i < Pattern.size() && Pattern[i] >= u'0' && Pattern[i] <= u'9') ++i;
+  if (i < Pattern.size() && (Pattern[i] == u'E' || Pattern[i] == u'O')) ++i;
+  return i < Pattern.size() ? i + 1 - Start : Pattern.size() - Start;
 }
 
 }  // namespace
@@ -308,15 +414,25 @@ String FormatDateTime(StringView Pattern, TDateTime DateTime) {
   const std::tm time = BrokenDown(static_cast<int64_t>(whole), ms);
 
   String out;
-  size_t start = 0;
-  for (;;) {
-    const size_t nul = Pattern.find(u'\0', start);
-    const StringView piece = Pattern.substr(start, nul == StringView::npos ? nul : nul - start);
-    out += FromUtf8(FormatPiece(ToUtf8(piece), time));
-    if (nul == StringView::npos) return out;
-    out += u'\0';
-    start = nul + 1;
+  out.reserve(Pattern.size());
+  size_t i = 0;
+  while (i < Pattern.size()) {
+    const size_t percent = Pattern.find(u'%', i);
+    out.append(Pattern.substr(i, percent == StringView::npos ? percent : percent - i));
+    if (percent == StringView::npos) break;
+    const size_t length = ConversionLength(Pattern, percent);
+    const StringView spec = Pattern.substr(percent, length);
+    i = percent + length;
+    if (length == 2 && AppendOwnConversion(out, spec[1], time)) continue;
+    // Only ASCII reaches the C library; anything else is not one of its conversions.
+    if (spec.size() < 2 || spec.find(u'\0') != StringView::npos ||
+        std::any_of(spec.begin(), spec.end(), [](char16_t c) { return c >= 0x80; })) {
+      out.append(spec);
+      continue;
+    }
+    out += FromUtf8(HostConversion(ToUtf8(spec), time));
   }
+  return out;
 }
 
 }  // namespace xan

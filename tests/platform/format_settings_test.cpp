@@ -147,6 +147,22 @@ TEST(FormatDateTime, StrftimePatterns) {
   EXPECT_THROW(FormatDateTime(u"%Y", std::nan("")), EConvertError);
   EXPECT_THROW(FormatDateTime(u"%Y", 1e9), EConvertError);
   EXPECT_EQ(FormatDateTime(u"%Y", -693593.0), u"1") << "0001-01-01";
+  // The numeric conversions, the same on every host; the date of day 1 - 693594 is 0001-01-01.
+  const TDateTime evening = 45000.0 + (21 * 3600 + 5 * 60 + 9) / 86400.0;  // 21:05:09
+  EXPECT_EQ(FormatDateTime(u"%e|%I|%u|%w|%D|%R|%y", evening), u"15|09|3|3|03/15/23|21:05|23");
+  EXPECT_EQ(FormatDateTime(u"%I %u %w", 45004.0), u"12 7 0") << "midnight, a Sunday";
+  EXPECT_EQ(FormatDateTime(u"%F|%e|%j", -693593.0), u"0001-01-01| 1|001");
+  EXPECT_EQ(FormatDateTime(u"%F", 2958465.0), u"9999-12-31");
+  EXPECT_EQ(FormatDateTime(u"%Y|%F", 2958466.0), u"10000|+10000-01-01");
+  EXPECT_EQ(FormatDateTime(u"%Y %y", -712000.0), u"-50 50") << "-0050-08-11";
+  EXPECT_EQ(FormatDateTime(u"a%nb%tc", noon), u"a\nb\tc");
+  // Text around the conversions is copied, a trailing "%" and characters beyond ASCII too.
+  EXPECT_EQ(FormatDateTime(u"%\u00e9%Y%", noon),
+            u"%\u00e9"
+            u"2023%");
+  EXPECT_EQ(FormatDateTime(u"%Q", noon), u"%Q") << "a conversion unknown everywhere";
+  const String manyNames = FormatDateTime(u"%a" + String(1000, u'a'), noon);
+  EXPECT_EQ(manyNames.substr(0, 3), u"Wed");
 }
 
 TEST(FormatDateTime, NowIsTodayInLocalTime) {

@@ -11,7 +11,9 @@
 #include <filesystem>
 #include <map>
 #include <set>
+#include <vector>
 
+#include "../test_host.h"
 #include "platform/host_names.h"
 #include "platform/mount_table.h"
 #include "platform/xdg_mime.h"
@@ -202,12 +204,20 @@ TEST_F(HostProbe, CreatesExclusivelyAndNeverOpensAnExistingEntry) {
   EXPECT_EQ(created, Path("probe"));
   EXPECT_EQ(ReadBytes("probe"), "");
 
-  // The name is taken by a file, a directory, a broken link: each time a file of its own.
+  // The name is taken by a file, a directory, a broken link: each time a file of its own. A
+  // Windows host may not let this process make symbolic links (that needs a privilege there).
   WriteBytes("probe", "keep me");
   std::filesystem::create_directory(HostPath("dir"));
-  std::filesystem::create_symlink(HostPath("target-never-made"), HostPath("link"));
+  std::vector<const char*> names{"probe", "dir"};
+  std::error_code linkError;
+  std::filesystem::create_symlink(HostPath("target-never-made"), HostPath("link"), linkError);
+  if (!linkError) {
+    names.push_back("link");
+  } else {
+    EXPECT_TRUE(xan::test::kHostWindows) << linkError.message();
+  }
   std::set<String> made;
-  for (const char* name : {"probe", "dir", "link"}) {
+  for (const char* name : names) {
     ASSERT_EQ(CreateProbeFile(dir, FromUtf8(name), created), 0) << name;
     const std::string base = ToUtf8(created).substr(FDir.string().size() + 1);
     EXPECT_EQ(base.size(), std::string(name).size() + 7) << base;
@@ -215,7 +225,7 @@ TEST_F(HostProbe, CreatesExclusivelyAndNeverOpensAnExistingEntry) {
     EXPECT_TRUE(std::filesystem::is_regular_file(EncodeHostName(created)));
     made.insert(created);
   }
-  EXPECT_EQ(made.size(), 3U);
+  EXPECT_EQ(made.size(), names.size());
   EXPECT_EQ(ReadBytes("probe"), "keep me");
   EXPECT_FALSE(std::filesystem::exists(HostPath("target-never-made")));
 

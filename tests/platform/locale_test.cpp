@@ -109,6 +109,13 @@ TEST(LocaleNeutralFold, TheSameInEveryLocale) {
     EXPECT_EQ(NeutralFoldChar(u'\u00df'), u'\u00df') << name;
     EXPECT_EQ(NeutralFoldChar(u'\u03a3'), u'\u03c3') << name;  // sigma
     EXPECT_EQ(NeutralFoldChar(u'\u03c2'), u'\u03c3') << name;  // final sigma folds alike
+    // Other variant forms fold as their letter, Cherokee to its capitals.
+    EXPECT_EQ(NeutralFoldChar(u'\u00b5'), u'\u03bc') << name;  // micro sign
+    EXPECT_EQ(NeutralFoldChar(u'\u017f'), u's') << name;       // long s
+    EXPECT_EQ(NeutralFoldChar(u'\u03d1'), u'\u03b8') << name;  // theta symbol
+    EXPECT_EQ(NeutralFoldChar(u'\u212a'), u'k') << name;       // Kelvin sign
+    EXPECT_EQ(NeutralFoldChar(u'\uab70'), u'\u13a0') << name;
+    EXPECT_EQ(NeutralFoldChar(u'\u13a0'), u'\u13a0') << name;
     EXPECT_EQ(NeutralFoldChar(Char(0xD800)), Char(0xD800)) << name;
     EXPECT_EQ(NeutralFoldChar(u'1'), u'1') << name;
   }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "../test_host.h"
 #include "temp_dir.h"
 #include "xan/platform/graphics.h"
 
@@ -28,7 +29,7 @@ class PrinterTest : public testing::TempDirTest {
 };
 
 // How many pixels of a bitmap differ from those of another (-1 for another size).
-int Differences(const TBitmap& a, const TBitmap& b) {
+[[maybe_unused]] int Differences(const TBitmap& a, const TBitmap& b) {
   if (a.Width() != b.Width() || a.Height() != b.Height()) return -1;
   int n = 0;
   for (int32_t y = 0; y < a.Height(); ++y) {
@@ -57,6 +58,7 @@ TEST_F(PrinterTest, ThePageIsA4AtTheResolution) {
 
 TEST_F(PrinterTest, AJobGoesFromBeginDocToEndDocOrAbort) {
   TPrinter& p = Printer();
+  XAN_SKIP_WITHOUT_PRINTER();
   EXPECT_FALSE(p.Printing());
   EXPECT_EQ(p.Canvas().Width(), 0) << "no page outside a job";
   EXPECT_THROW(p.NewPage(), EPrinter);
@@ -79,7 +81,9 @@ TEST_F(PrinterTest, AJobGoesFromBeginDocToEndDocOrAbort) {
   p.Abort();  // nothing outside a job
 }
 
-TEST_F(PrinterTest, PngOutputWritesOneFilePerPage) {
+TEST_F(PrinterTest, PngOutputWritesOneFilePerPage_Linux) {
+  XAN_ONLY_ON_LINUX();
+#if !defined(_WIN32)
   TPrinter& p = Printer();
   p.SetResolution(20);
   p.SetOutputFile(Path("pages.png"));
@@ -112,6 +116,31 @@ TEST_F(PrinterTest, PngOutputWritesOneFilePerPage) {
   back.LoadFromFile(Path("pages-2.png"));
   EXPECT_EQ(Differences(back, second), 0);
   EXPECT_FALSE(std::filesystem::exists(HostPath("pages-3.png")));
+#endif
+}
+
+TEST_F(PrinterTest, AnOutputFileTakesTheSpoolersDataForEveryPage_Windows) {
+  XAN_ONLY_ON_WINDOWS();
+  XAN_SKIP_WITHOUT_PRINTER();
+  TPrinter& p = Printer();
+  p.SetResolution(20);
+  p.SetOutputFile(Path("one.prn"));
+  p.BeginDoc();
+  p.Canvas().Brush().SetColor(0x0000FF);
+  p.Canvas().Rectangle(10, 20, 100, 60);
+  p.EndDoc();
+  EXPECT_FALSE(p.Printing());
+  const size_t onePage = ReadBytes("one.prn").size();
+  EXPECT_GT(onePage, 0u) << "the printer driver's data goes into the file";
+  p.SetOutputFile(Path("two.prn"));
+  p.BeginDoc();
+  p.Canvas().Rectangle(10, 20, 100, 60);
+  p.NewPage();
+  EXPECT_EQ(p.PageNumber(), 2);
+  EXPECT_EQ(p.Canvas().Pixels(50, 40), 0xFFFFFFU) << "the next page starts white";
+  p.Canvas().Ellipse(30, 40, 90, 200);
+  p.EndDoc();
+  EXPECT_GT(ReadBytes("two.prn").size(), onePage) << "two pages give more data than one";
 }
 
 TEST_F(PrinterTest, PdfPagesRenderBackToTheirPixels) {
@@ -160,7 +189,9 @@ TEST_F(PrinterTest, PdfPagesRenderBackToTheirPixels) {
   }
 }
 
-TEST_F(PrinterTest, OutputThatCannotBeWrittenEndsTheJob) {
+TEST_F(PrinterTest, OutputThatCannotBeWrittenEndsTheJob_Linux) {
+  XAN_ONLY_ON_LINUX();
+#if !defined(_WIN32)
   TPrinter& p = Printer();
   p.SetResolution(10);
   p.SetOutputFile(Path("missing/dir/doc.pdf"));
@@ -169,6 +200,27 @@ TEST_F(PrinterTest, OutputThatCannotBeWrittenEndsTheJob) {
   p.SetOutputFile(Path("missing/dir/page.png"));
   p.BeginDoc();
   EXPECT_THROW(p.EndDoc(), EFCreateError);
+  EXPECT_FALSE(p.Printing());
+  EXPECT_EQ(p.Canvas().Width(), 0);
+#endif
+}
+
+TEST_F(PrinterTest, OutputThatCannotBeCreatedRefusesTheJob_Windows) {
+  XAN_ONLY_ON_WINDOWS();
+  XAN_SKIP_WITHOUT_PRINTER();
+  TPrinter& p = Printer();
+  p.SetResolution(10);
+  p.SetOutputFile(Path("missing/dir/doc.prn"));
+  // The spooler refuses the file when the document starts, or at the latest when it ends.
+  bool refused = false;
+  try {
+    p.BeginDoc();
+  } catch (const EFCreateError&) {
+    refused = true;
+  }
+  if (!refused) {
+    EXPECT_ANY_THROW(p.EndDoc());
+  }
   EXPECT_FALSE(p.Printing());
   EXPECT_EQ(p.Canvas().Width(), 0);
 }

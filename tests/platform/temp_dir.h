@@ -13,6 +13,22 @@
 
 #include "xan/platform/strings.h"
 
+// Skips a test that starts a print job where nothing can take one: on Windows every job, an
+// output file's too, goes through the print spooler's default printer; on Linux an output file
+// needs no printer. The includer includes xan/platform/graphics.h.
+#if defined(_WIN32)
+#define XAN_SKIP_WITHOUT_PRINTER()                                                            \
+  do {                                                                                        \
+    if (::xan::Printer().PrinterName().empty()) {                                             \
+      GTEST_SKIP() << "no default printer on this host (Windows prints through the spooler)"; \
+    }                                                                                         \
+  } while (0)
+#else
+#define XAN_SKIP_WITHOUT_PRINTER() \
+  do {                             \
+  } while (0)
+#endif
+
 namespace xan::testing {
 
 class TempDirTest : public ::testing::Test {
@@ -56,6 +72,8 @@ class TempDirTest : public ::testing::Test {
   void WriteBytes(std::string_view Name, std::string_view Bytes) const {
     std::ofstream out(HostPath(Name), std::ios::binary);
     out.write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
+    out.close();
+    if (!out) ADD_FAILURE() << "cannot write the file " << Name;
   }
   std::string ReadBytes(std::string_view Name) const {
     std::ifstream in(HostPath(Name), std::ios::binary);

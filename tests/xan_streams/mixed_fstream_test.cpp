@@ -16,11 +16,15 @@ namespace {
 
 class MixedFStream : public testing::TempDirTest {
  protected:
-  // A stream over a file that holds Bytes, open for reading.
+  // A stream over a new file that holds Bytes, open for reading. Each call has a file of its
+  // own: the streams deny writing to others, and Windows holds them to that.
   std::unique_ptr<TMixedFStream> Over(std::string_view Bytes) {
-    WriteBytes("in.bin", Bytes);
-    return std::make_unique<TMixedFStream>(Path("in.bin"), fmOpenRead | fmShareDenyWrite);
+    FLast = "in" + std::to_string(++FFiles) + ".bin";
+    WriteBytes(FLast, Bytes);
+    return std::make_unique<TMixedFStream>(Path(FLast), fmOpenRead | fmShareDenyWrite);
   }
+  int FFiles = 0;
+  std::string FLast;  // the file of the last Over
 };
 
 TEST_F(MixedFStream, WritesTheDocumentedBytesAndReadsThemBack) {
@@ -132,7 +136,7 @@ TEST_F(MixedFStream, WritesToAFileOpenForReadingRaiseTheWriteError) {
     EXPECT_THROW(f->WriteByte(1), EWriteError);
     EXPECT_EQ(f->ReadLn(0), u"keep");
   }
-  EXPECT_EQ(ReadBytes("in.bin"), "keep");
+  EXPECT_EQ(ReadBytes(FLast), "keep");
 }
 
 TEST_F(MixedFStream, CreateFailsLikeTheFileStream) {

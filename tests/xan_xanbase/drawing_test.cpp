@@ -15,6 +15,7 @@
 
 #include "../platform/pixel_models.h"
 #include "../platform/temp_dir.h"
+#include "../test_host.h"
 
 namespace xan {
 namespace {
@@ -371,6 +372,7 @@ class PrinterMarks : public testing::TempDirTest {
 TEST_F(PrinterMarks, OnThePrinterMarksOneToSixAndEighteenAreLines) {
   TPrinter& p = Printer();
   p.Abort();
+  XAN_SKIP_WITHOUT_PRINTER();
   p.SetResolution(10);  // 83 x 117 pixels
   p.SetOutputFile(Path("marks.png"));
   p.BeginDoc();
@@ -506,6 +508,7 @@ TEST_F(PrintBitmapTest, CopiesPixelForPixelOntoThePage) {
     for (int32_t x = 0; x < 5; ++x) b.Canvas().SetPixels(x, y, TColor(0x010203 * (x + 5 * y + 1)));
   }
   PrintBitmap(b, 3, 2);  // outside a job: nothing, no harm
+  XAN_SKIP_WITHOUT_PRINTER();
   TPrinter& p = Printer();
   p.Abort();
   p.SetResolution(12);
@@ -520,9 +523,12 @@ TEST_F(PrintBitmapTest, CopiesPixelForPixelOntoThePage) {
   EXPECT_EQ(p.Canvas().Pixels(0, 0), b.Canvas().Pixels(2, 3));
   EXPECT_EQ(p.Canvas().Pixels(8, 2), 0xFFFFFFU);
   p.EndDoc();
-  TBitmap page;
-  page.LoadFromFile(Path("page.png"));
-  EXPECT_EQ(page.Canvas().Pixels(7, 5), b.Canvas().Pixels(4, 3));
+  if (xan::test::kHostLinux) {  // Windows has no PNG files: its output file is the printer driver's
+                                // data
+    TBitmap page;
+    page.LoadFromFile(Path("page.png"));
+    EXPECT_EQ(page.Canvas().Pixels(7, 5), b.Canvas().Pixels(4, 3));
+  }
   p.SetOutputFile(u"");
   p.SetResolution(300);
 }

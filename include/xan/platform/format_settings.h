@@ -86,12 +86,14 @@ XAN_EXPORT TDateTime Now();
 //   %Y year (2024)   %y year in 2 digits   %m month 01-12   %d day 01-31   %e day, blank-padded
 //   %H hour 00-23    %I hour 01-12         %M minute 00-59  %S second 00-60
 //   %p AM/PM         %j day of the year    %a %A weekday name   %b %B month name
-//   %F = %Y-%m-%d    %T = %H:%M:%S         %D = %m/%d/%y    %c %x %X the locale's forms
-//   %z offset from UTC (+0100)   %Z time-zone abbreviation   %% a "%"
+//   %F = %Y-%m-%d (4-digit year)  %T = %H:%M:%S         %D = %m/%d/%y    %c %x %X the locale's
+//   forms %z offset from UTC (+0100)   %Z time-zone abbreviation   %% a "%"
 // Names and the %c %x %X forms follow the process locale's LC_TIME (English in the "C" locale)
 // and are read as UTF-8, which suits the "C" locale and every UTF-8 locale. The zone conversions
 // describe the host's local time zone at that date. Seconds are truncated; milliseconds have no
-// conversion. An unknown conversion is left to the C library (the GNU one copies it as written).
+// conversion. The numbers (%Y %y %m %d %e %H %I %M %S %j %u %w and %F %T %D %R) are the same
+// on every host; names, the locale's forms, the zone fields and conversions with flags or
+// widths come from the C library's strftime, and one it does not know is copied as written.
 // A character U+0000 in the pattern is copied as it stands. Raises EConvertError
 // "Invalid date/time value" when DateTime is not a number or lies outside the years
 // -30000..30000.
