@@ -40,7 +40,7 @@ TEST(PathSplit, PathAndNamePartsInBothStyles) {
   EXPECT_EQ(EnsureTrailingPathDelim(u"/tmp", psPosix), u"/tmp/");
   EXPECT_EQ(EnsureTrailingPathDelim(u"/", psPosix), u"/");
   EXPECT_EQ(EnsureTrailingPathDelim(u"", psPosix), u"");
-  // The host's style on this host: its own separator splits, the other one does not on Windows.
+  // The host's style on this host: its separator splits; a backslash splits only on Windows.
   const String hostPath = String(1, PathDelim()) + u"x" + PathDelim() + u"y";
   EXPECT_EQ(StripPath(hostPath), u"y");
   EXPECT_EQ(ExtractFilePath(hostPath), hostPath.substr(0, 3));
