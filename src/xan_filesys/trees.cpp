@@ -427,8 +427,12 @@ int32_t CopyFileTree(StringView SourceDir, StringView DestDir, bool CopyAttribut
   const String source = WithDelim(SourceDir);
   const String dest = WithDelim(DestDir);
   if (source == dest) return 0;
-  // An empty directory is the current one: it counts for the check too.
-  if (PathIsWithin(dest.empty() ? u"." : dest, source.empty() ? u"." : source)) {
+  // An empty directory is the current one: it counts for the check too. The destination is
+  // checked as the host resolves it and as its text reads: "missing/../src/x" lies inside "src"
+  // once "missing" has been created, which the host cannot know before.
+  const String within = source.empty() ? u"." : source;
+  if (PathIsWithin(dest.empty() ? u"." : dest, within) ||
+      PathIsWithin(ExpandFileName(dest), within)) {
     if (OnError) {
       OnError(nullptr,
               u"Cannot copy \"" + source + u"\" into \"" + dest + u"\", which lies inside it");

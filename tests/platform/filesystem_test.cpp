@@ -93,10 +93,14 @@ TEST_F(FileSystem_Windows, EntriesSearchAndHandles) {
   EXPECT_EQ(found[u"a.txt"].Size, 5);
   EXPECT_EQ(found[u"sub"].Attr & faDirectory, faDirectory);
   EXPECT_EQ(found[u"sub"].Size, 0);
-  const auto written = fs::last_write_time(HostPath("a.txt"));
-  const auto sinceEpoch = std::chrono::file_clock::to_sys(written).time_since_epoch();
-  EXPECT_EQ(found[u"a.txt"].TimeNs / 100,
-            std::chrono::duration_cast<std::chrono::nanoseconds>(sinceEpoch).count() / 100);
+  // The date as the system keeps it (100 ns steps since 1601); std::filesystem's reading here
+  // keeps whole seconds only.
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  ASSERT_TRUE(::GetFileAttributesExW(HostPath("a.txt").c_str(), GetFileExInfoStandard, &data));
+  const int64_t ticks =
+      static_cast<int64_t>((static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                           data.ftLastWriteTime.dwLowDateTime);
+  EXPECT_EQ(found[u"a.txt"].TimeNs, (ticks - 116444736000000000) * 100);
   // Attr 0 finds plain files only; the mask is matched exactly.
   int plain = 0;
   TDirSearch files(dir, u"*.txt", 0);

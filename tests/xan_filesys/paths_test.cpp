@@ -40,7 +40,11 @@ TEST(PathSplit, PathAndNamePartsInBothStyles) {
   EXPECT_EQ(EnsureTrailingPathDelim(u"/tmp", psPosix), u"/tmp/");
   EXPECT_EQ(EnsureTrailingPathDelim(u"/", psPosix), u"/");
   EXPECT_EQ(EnsureTrailingPathDelim(u"", psPosix), u"");
-  EXPECT_EQ(StripPath(u"/x/y"), u"y");  // the host's style on this host
+  // The host's style on this host: its separator splits; a backslash splits only on Windows.
+  const String hostPath = String(1, PathDelim()) + u"x" + PathDelim() + u"y";
+  EXPECT_EQ(StripPath(hostPath), u"y");
+  EXPECT_EQ(ExtractFilePath(hostPath), hostPath.substr(0, 3));
+  EXPECT_EQ(StripPath(u"x\\y"), kHostPathStyle == psWindows ? u"y" : u"x\\y");
 }
 
 TEST(PathSplit, ParentDirAndRootInBothStyles) {

@@ -244,6 +244,7 @@ TEST(UnivSaveDialog, CallersDialogOverwriteReplies) {
 
 TEST(UnivSaveDialog, CallersDialogForbiddenDirectory) {
   auto d = NamedDialog();
+  d->SetPathStyle(psPosix);  // the names below are POSIX paths on every host
   d->SetForbiddenDir(u"/usr/");
   TScript s;
   s.Selections = {{mrOk, u"/usr/lib/a"}, {mrOk, u"/tmp/b"},   {mrOk, u"/USR/c"},
@@ -390,6 +391,7 @@ TEST(UnivStandardDialog_Linux, NotThisHost) {
 
 TEST(UnivSaveDialog, TypeChangeSetsTheExtensionOfTheNameField) {
   auto d = NamedDialog();
+  d->SetPathStyle(psPosix);  // the names below are POSIX paths on every host
   TSaveDialog standard;
   standard.AddFileType(u"Text", u"*.txt; *.text");
   standard.AddFileType(u"All", u"*.*");
