@@ -89,6 +89,11 @@ TEST_F(FileSystem_Windows, EntriesSearchAndHandles) {
   for (TSearchRec rec; search.Next(rec);) found[rec.Name] = rec;
   EXPECT_EQ(search.Error(), 0);
   ASSERT_EQ(found.size(), 3U);
+  // Masks match without regard to case, as the file system compares names.
+  std::set<String> txt;
+  TDirSearch byMask(dir, u"*.Txt", faAnyFile);
+  for (TSearchRec rec; byMask.Next(rec);) txt.insert(rec.Name);
+  EXPECT_EQ(txt, (std::set<String>{u"a.txt", u"b.TXT"}));
   EXPECT_EQ(found[u"a.txt"].Attr & (faDirectory | faArchive), faArchive);
   EXPECT_EQ(found[u"a.txt"].Size, 5);
   EXPECT_EQ(found[u"sub"].Attr & faDirectory, faDirectory);
@@ -101,11 +106,11 @@ TEST_F(FileSystem_Windows, EntriesSearchAndHandles) {
       static_cast<int64_t>((static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
                            data.ftLastWriteTime.dwLowDateTime);
   EXPECT_EQ(found[u"a.txt"].TimeNs, (ticks - 116444736000000000) * 100);
-  // Attr 0 finds plain files only; the mask is matched exactly.
+  // Attr 0 finds plain files only.
   int plain = 0;
-  TDirSearch files(dir, u"*.txt", 0);
+  TDirSearch files(dir, u"*.*", 0);
   for (TSearchRec rec; files.Next(rec);) ++plain;
-  EXPECT_EQ(plain, 1);
+  EXPECT_EQ(plain, 2);
   TDirSearch missing(Path("none"), u"*");
   TSearchRec rec;
   EXPECT_FALSE(missing.Next(rec));

@@ -63,9 +63,11 @@ struct TSearchRec {
 XAN_EXPORT bool MatchesMask(StringView Name, StringView Mask) noexcept;
 
 // The entries of one directory whose names match a mask, in the order the host lists them.
-// "." and ".." are never reported. An entry is reported only when its attribute bits faHidden,
-// faSysFile, faVolumeID and faDirectory are all in Attr (the rule of the Windows search): with
-// Attr 0 only plain files, visible ones, are found; with faAnyFile every entry.
+// Names match the mask as the host's file systems compare names: exactly on Linux, without
+// regard to case on Windows ("*.txt" finds "A.TXT" there). "." and ".." are never reported. An
+// entry is reported only when its attribute bits faHidden, faSysFile, faVolumeID and faDirectory
+// are all in Attr (the rule of the Windows search): with Attr 0 only plain files, visible ones, are
+// found; with faAnyFile every entry.
 //
 // A directory that does not exist or cannot be read gives no entries; Error() then tells the
 // host's error number. A search never raises except for lack of memory.
