@@ -199,7 +199,8 @@ bool SameCharNoCase(Char a, Char b) noexcept {
 }
 
 // The entry of Dir named Name as the listing spells it: the exact spelling when listed, else the
-// first listed spelling equal to it without regard to case; Name itself when none is listed.
+// first listed spelling equal to it without regard to case, else the name the host stores under
+// a second name (a Windows short alias); Name itself when none of these is found.
 String ListedSpelling(StringView Dir, StringView Name) {
   TDirSearch search(Dir, u"*", faAnyFile, false);
   TSearchRec rec;
@@ -212,6 +213,10 @@ String ListedSpelling(StringView Dir, StringView Name) {
       found = rec.Name;
       haveCaseless = true;
     }
+  }
+  if (!haveCaseless) {
+    String stored = StoredEntryName(Dir, Name);
+    if (!stored.empty()) return stored;
   }
   return found;
 }

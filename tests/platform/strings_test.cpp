@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "test_host.h"
+
 namespace xan {
 namespace {
 
@@ -57,6 +59,35 @@ TEST(AnsiCodePage, HighControlRangeMapsToTypographicCharacters) {
   EXPECT_FALSE(IsAnsiChar(u'\u0080'));  // its byte is taken by the euro sign
   EXPECT_EQ(StringToAnsi(u"\u20acx\u4e00"), "\x80x?");
   EXPECT_EQ(AnsiToString("\x80\xe9"), u"\u20ac\u00e9");
+}
+
+// The code page is a table of the library's own, the same on both hosts; on Windows it is
+// compared with the system's code page 1252 for every byte and every character.
+TEST(AnsiCodePage_Windows, TheTableIsTheSystemsCodePage1252) {
+  XAN_ONLY_ON_WINDOWS();
+#if defined(_WIN32)
+  for (int b = 0; b < 256; ++b) {
+    const char byte = static_cast<char>(b);
+    wchar_t wide = 0;
+    ASSERT_EQ(::MultiByteToWideChar(1252, MB_ERR_INVALID_CHARS, &byte, 1, &wide, 1), 1) << b;
+    EXPECT_EQ(AnsiToChar(static_cast<uint8_t>(b)), static_cast<Char>(wide)) << b;
+  }
+  int mismatches = 0;
+  for (uint32_t c = 0; c < 0x10000 && mismatches < 5; ++c) {
+    if (c >= 0xD800 && c < 0xE000) continue;  // halves of pairs: not characters on their own
+    const wchar_t wide = static_cast<wchar_t>(c);
+    char byte = 0;
+    BOOL defaulted = FALSE;
+    const int n = ::WideCharToMultiByte(1252, WC_NO_BEST_FIT_CHARS, &wide, 1, &byte, 1, nullptr,
+                                        &defaulted);
+    const bool mapped = n == 1 && !defaulted;
+    if (mapped != IsAnsiChar(static_cast<Char>(c)) ||
+        (mapped && static_cast<uint8_t>(byte) != CharToAnsi(static_cast<Char>(c)))) {
+      ++mismatches;
+      ADD_FAILURE() << "U+" << std::hex << c;
+    }
+  }
+#endif
 }
 
 TEST(ByteStrings, KeepTheLowEightBits) {

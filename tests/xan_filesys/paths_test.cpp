@@ -8,6 +8,7 @@
 #include <string>
 
 #include "../platform/temp_dir.h"
+#include "test_host.h"
 #include "xan/platform/filesystem.h"
 
 namespace xan {
@@ -384,6 +385,32 @@ TEST_F(DOSToWinPathTest, ComponentsComeBackAsListed) {
   const String odd = String(u"/a") + Char(0) + u"b/" + Char(0xD800);
   EXPECT_EQ(DOSToWinPath(root + odd), root + odd);
   EXPECT_FALSE(DOSToWinPath(String(100000, u'/') + String(50000, u'x')).empty());
+}
+
+// Windows keeps a short alias beside each long name; the lookup gives the stored long names.
+TEST_F(DOSToWinPathTest, ShortAliasesComeBackAsTheirLongNames_Windows) {
+  XAN_ONLY_ON_WINDOWS();
+#if defined(_WIN32)
+  std::filesystem::create_directories(HostPath("Long Directory Name/Sub Folder"));
+  WriteBytes("Long Directory Name/Sub Folder/ReadMe File.TXT", "x");
+  const String root = DOSToWinPath(ExpandFileName(Path("")));
+  const String longPath = root + u"\\Long Directory Name\\Sub Folder\\ReadMe File.TXT";
+  // The aliases as the system gives them: the last three components of the short path.
+  std::wstring shortPath(4096, L'\0');
+  const DWORD n = ::GetShortPathNameW(reinterpret_cast<const wchar_t*>(longPath.c_str()),
+                                      shortPath.data(), static_cast<DWORD>(shortPath.size()));
+  if (n == 0 || n >= shortPath.size()) GTEST_SKIP() << "the file system keeps no short names";
+  shortPath.resize(n);
+  size_t at = shortPath.size();
+  for (int k = 0; k < 3; ++k) at = shortPath.rfind(L'\\', at - 1);
+  const String aliases(reinterpret_cast<const Char*>(shortPath.c_str()) + at,
+                       shortPath.size() - at);
+  if (aliases == longPath.substr(root.size())) GTEST_SKIP() << "the file system made no aliases";
+  EXPECT_EQ(DOSToWinPath(root + aliases), longPath) << ToUtf8(aliases);
+  // Aliases and other case mixed.
+  const size_t last = aliases.rfind(u'\\');
+  EXPECT_EQ(DOSToWinPath(root + aliases.substr(0, last) + u"\\readme file.txt"), longPath);
+#endif
 }
 
 }  // namespace

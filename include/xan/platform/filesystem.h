@@ -107,6 +107,11 @@ XAN_EXPORT uint32_t FileGetAttr(StringView Path) noexcept;
 XAN_EXPORT bool FileExists(StringView Path) noexcept;
 // True when Path names a directory, following symbolic links.
 XAN_EXPORT bool DirectoryExists(StringView Path) noexcept;
+// The name under which the entry Name of Directory is stored, where the host knows entries by a
+// second name too: on Windows the short alias of a long name ("PROGRA~1" => "Program Files").
+// Empty when there is no such entry, Name holds '*' or '?' or a separator, or the host has no
+// second names (POSIX).
+XAN_EXPORT String StoredEntryName(StringView Directory, StringView Name);
 
 // Creates the directory Path (its parent must exist).
 XAN_EXPORT int32_t CreateDir(StringView Path) noexcept;
