@@ -34,7 +34,21 @@ std::to_chars_result ToChars(char* first, char* last, long double x, std::chars_
     const auto d = static_cast<double>(x);
     if (static_cast<long double>(d) == x) return std::to_chars(first, last, d, format, precision);
   }
-  return std::to_chars(first, last, x, format, precision);
+  // Where the C++ library converts long doubles through the C library's printf (mingw-w64 on
+  // Windows), the process locale's decimal point comes out: it becomes the point here, as the
+  // digits of doubles have it on every host. Finite digits hold nothing else but signs and 'e'.
+  std::to_chars_result r = std::to_chars(first, last, x, format, precision);
+  if (r.ec != std::errc{}) return r;
+  const auto foreign = [](char c) {
+    return !((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E');
+  };
+  char* const mark = std::find_if(first, r.ptr, foreign);
+  if (mark != r.ptr) {
+    char* const after = std::find_if_not(mark, r.ptr, foreign);
+    *mark = '.';
+    r.ptr = std::copy(after, r.ptr, mark + 1);
+  }
+  return r;
 }
 
 // "INF", "-INF" or "NAN".

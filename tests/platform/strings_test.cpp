@@ -78,8 +78,8 @@ TEST(AnsiCodePage_Windows, TheTableIsTheSystemsCodePage1252) {
     const wchar_t wide = static_cast<wchar_t>(c);
     char byte = 0;
     BOOL defaulted = FALSE;
-    const int n = ::WideCharToMultiByte(1252, WC_NO_BEST_FIT_CHARS, &wide, 1, &byte, 1, nullptr,
-                                        &defaulted);
+    const int n =
+        ::WideCharToMultiByte(1252, WC_NO_BEST_FIT_CHARS, &wide, 1, &byte, 1, nullptr, &defaulted);
     const bool mapped = n == 1 && !defaulted;
     if (mapped != IsAnsiChar(static_cast<Char>(c)) ||
         (mapped && static_cast<uint8_t>(byte) != CharToAnsi(static_cast<Char>(c)))) {

@@ -13,12 +13,15 @@ class TCommaLocale {
  public:
   // Tries the usual names of locales that write "1,5"; Active() tells whether one was found.
   TCommaLocale() {
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8", "de_DE",
-                             "fr_FR", "nl_NL.UTF-8", "it_IT.UTF-8", "es_ES.UTF-8", "ru_RU.UTF-8"}) {
+    // The last two are Windows' names, where the C++ library knows only the "C" locale and the
+    // C library's locale is set by itself.
+    for (const char* name :
+         {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8", "de_DE", "fr_FR", "nl_NL.UTF-8",
+          "it_IT.UTF-8", "es_ES.UTF-8", "ru_RU.UTF-8", "de-DE", "German_Germany.1252"}) {
       try {
         std::locale::global(std::locale(name));  // sets the C library's locale too
       } catch (const std::runtime_error&) {
-        continue;
+        if (std::setlocale(LC_ALL, name) == nullptr) continue;
       }
       if (std::string(std::localeconv()->decimal_point) == ",") {
         FName = name;
