@@ -15,6 +15,7 @@
 #include <string>
 #include <utility>
 
+#include "../host_errors.h"
 #include "../host_names.h"
 #include "xan/platform/exceptions.h"
 #include "xan/platform/strings.h"
@@ -43,12 +44,7 @@ inline String ErrnoText(int Err) {
 //   "Cannot open file \"a.txt\": No such file or directory"
 template <class E = EInOutError>
 [[noreturn]] void RaiseErrno(int Err, StringView Action, StringView FileName) {
-  String message(Action);
-  message += u" \"";
-  message += FileName;
-  message += u"\": ";
-  message += ErrnoText(Err);
-  throw E(std::move(message), Err);
+  xan::detail::RaiseHostError<E>(Err, Action, FileName, ErrnoText(Err));
 }
 
 // A file name in the host's encoding (UTF-8 that keeps the bytes of names found on disk, see

@@ -17,6 +17,7 @@
 #include <string>
 #include <utility>
 
+#include "../host_errors.h"
 #include "xan/platform/exceptions.h"
 #include "xan/platform/strings.h"
 
@@ -105,12 +106,7 @@ inline String ErrnoText(int Err) {
 // Action + " \"" + FileName + "\": " + its description, and Err as ErrorCode().
 template <class E = EInOutError>
 [[noreturn]] void RaiseErrno(int Err, StringView Action, StringView FileName) {
-  String message(Action);
-  message += u" \"";
-  message += FileName;
-  message += u"\": ";
-  message += ErrnoText(Err);
-  throw E(std::move(message), Err);
+  xan::detail::RaiseHostError<E>(Err, Action, FileName, ErrnoText(Err));
 }
 
 // A file name as a NUL-terminated wide string. False when the name cannot be handed to the
