@@ -433,5 +433,115 @@ TEST_F(ProgAssoc_Linux, FromGlobsDefaultsAndDesktopFiles) {
   EXPECT_EQ(GetProgAssoc(u"xanscan"), u"");
 }
 
+// ------------------------------------------------------------------------------------------------
+// The Windows answers, against the system's own readings
+
+#if defined(_WIN32)
+// A Win32 text of the GetTempPathW kind (length returned, buffer of the given size).
+template <class F>
+String SystemText(F Call) {
+  std::wstring buffer(32768, L'\0');
+  const DWORD n = Call(buffer.data(), static_cast<DWORD>(buffer.size()));
+  return String(reinterpret_cast<const Char*>(buffer.data()), n < buffer.size() ? n : 0);
+}
+const wchar_t* W(const String& Text) {
+  return reinterpret_cast<const wchar_t*>(Text.c_str());
+}
+#endif
+
+TEST(SystemLocations_Windows, DrivesDirectoriesAndEnvironmentAsTheSystemTellsThem) {
+  XAN_ONLY_ON_WINDOWS();
+#if defined(_WIN32)
+  const DWORD mask = ::GetLogicalDrives();
+  TStringList list;
+  BuildDriveList(list);
+  std::set<String> listed(list.begin(), list.end());
+  for (uint8_t d = 0; d < 26; ++d) {
+    const String root = {static_cast<Char>(u'A' + d), u':', u'\\'};
+    const bool exists = (mask & (DWORD{1} << d)) != 0;
+    EXPECT_EQ(listed.count(root.substr(0, 2)) != 0, exists) << d;
+    EXPECT_EQ(DriveRootPath(d), exists ? root : u"") << d;
+    EXPECT_EQ(GetDiskDriveType(d),
+              exists ? static_cast<int32_t>(::GetDriveTypeW(W(root))) : int32_t{dtNoRootDir})
+        << d;
+  }
+  ULARGE_INTEGER before{}, after{};
+  if (::GetDiskFreeSpaceExW(L"C:\\", &before, nullptr, nullptr)) {
+    const int64_t free = DiskFreeExtended(2);
+    ASSERT_TRUE(::GetDiskFreeSpaceExW(L"C:\\", &after, nullptr, nullptr));
+    const auto lo = static_cast<int64_t>(std::min(before.QuadPart, after.QuadPart));
+    const auto hi = static_cast<int64_t>(std::max(before.QuadPart, after.QuadPart));
+    EXPECT_GE(free, lo - (64LL << 20));
+    EXPECT_LE(free, hi + (64LL << 20));
+  }
+
+  EXPECT_EQ(GetSystemDir(),
+            SystemText([](wchar_t* b, DWORD n) { return ::GetSystemDirectoryW(b, n); }));
+  EXPECT_EQ(GetWindowsDir(),
+            SystemText([](wchar_t* b, DWORD n) { return ::GetWindowsDirectoryW(b, n); }));
+  const String temp = SystemText([](wchar_t* b, DWORD n) { return ::GetTempPathW(n, b); });
+  EXPECT_EQ(GetTempDir(),
+            SystemText([&](wchar_t* b, DWORD n) { return ::GetLongPathNameW(W(temp), b, n); }));
+
+  // A value far longer than a path buffer (the system takes up to 32767 characters), found by a
+  // name in another case.
+  const String value = String(30000, u'v') + u"end";
+  ASSERT_TRUE(::SetEnvironmentVariableW(L"XAN_WIN_TEST", W(value)));
+  EXPECT_TRUE(GetEnviroVar(u"xan_win_test") == value);
+  ::SetEnvironmentVariableW(L"XAN_WIN_TEST", nullptr);
+  EXPECT_EQ(GetEnviroVar(u"XAN_WIN_TEST"), u"");
+#endif
+}
+
+TEST(ProgAssoc_Windows, OpenCommandsFromTheRegistry) {
+  XAN_ONLY_ON_WINDOWS();
+#if defined(_WIN32)
+  // The user's classes, which Windows merges into HKEY_CLASSES_ROOT; where the host does not
+  // (Wine), the machine's.
+  HKEY root = HKEY_CURRENT_USER;
+  {
+    HKEY probe = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(root, L"Software\\Classes\\.xantest0", 0, nullptr, 0, KEY_SET_VALUE,
+                                nullptr, &probe, nullptr),
+              ERROR_SUCCESS);
+    ::RegCloseKey(probe);
+    if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, L".xantest0", 0, KEY_QUERY_VALUE, &probe) ==
+        ERROR_SUCCESS) {
+      ::RegCloseKey(probe);
+    } else {
+      root = HKEY_LOCAL_MACHINE;
+    }
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Classes\\.xantest0");
+  }
+  const auto set = [root](const String& Key, const String& Value) {
+    const String path = u"Software\\Classes\\" + Key;
+    HKEY key = nullptr;
+    ASSERT_EQ(
+        ::RegCreateKeyExW(root, W(path), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+        ERROR_SUCCESS)
+        << "no right to write the machine's classes";
+    ::RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(Value.c_str()),
+                     static_cast<DWORD>((Value.size() + 1) * sizeof(Char)));
+    ::RegCloseKey(key);
+  };
+  const String longCommand = u"\"C:\\" + String(5000, u'p') + u".exe\" \"%1\"";
+  set(u".xantest1\\shell\\open\\command", u"direct.exe \"%1\"");
+  set(u".xantest2", u"XanTest.Type");
+  set(u"XanTest.Type\\shell\\open\\command", longCommand);
+  set(u".xantest3", u"XanTest.NoOpen");
+  set(u"XanTest.NoOpen", u"A type without a command");
+  EXPECT_EQ(GetProgAssoc(u"xantest1"), u"direct.exe \"%1\"");
+  EXPECT_TRUE(GetProgAssoc(u"xantest2") == longCommand);
+  EXPECT_EQ(GetProgAssoc(u"xantest3"), u"");
+  EXPECT_EQ(GetProgAssoc(u"xantest4"), u"");
+  EXPECT_EQ(GetProgAssoc(u""), u"");
+  for (const wchar_t* key : {L"Software\\Classes\\.xantest1", L"Software\\Classes\\.xantest2",
+                             L"Software\\Classes\\.xantest3", L"Software\\Classes\\XanTest.Type",
+                             L"Software\\Classes\\XanTest.NoOpen"}) {
+    ::RegDeleteTreeW(root, key);
+  }
+#endif
+}
+
 }  // namespace
 }  // namespace xan
