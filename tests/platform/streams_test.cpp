@@ -10,6 +10,7 @@
 #include <random>
 
 #include "temp_dir.h"
+#include "test_host.h"
 
 namespace xan {
 namespace {
@@ -314,6 +315,33 @@ TEST_F(FileStream, MixedOperationsMatchAMemoryStream) {
     }
     const auto bytes = mem.Bytes();
     ASSERT_EQ(ReadBytes(name), std::string(bytes.begin(), bytes.end())) << seed;
+  }
+}
+
+// On Windows the share part of a mode binds other openers: each pair of (first stream's share,
+// second stream's access) is allowed exactly when the share says so.
+TEST_F(FileStream, ShareModesBindOtherOpeners_Windows) {
+  XAN_ONLY_ON_WINDOWS();
+  WriteBytes("f", "content");
+  struct TCase {
+    uint16_t Share;
+    bool OthersRead, OthersWrite;
+  };
+  for (const TCase c : {TCase{fmShareDenyNone, true, true}, TCase{fmShareCompat, true, true},
+                        TCase{fmShareDenyWrite, true, false}, TCase{fmShareDenyRead, false, true},
+                        TCase{fmShareExclusive, false, false}}) {
+    TFileStream first(Path("f"), fmOpenReadWrite | c.Share);
+    const auto opens = [&](uint16_t Access) {
+      try {
+        TFileStream second(Path("f"), Access | fmShareDenyNone);
+        return true;
+      } catch (const EFOpenError& e) {
+        EXPECT_NE(e.ErrorCode(), 0);
+        return false;
+      }
+    };
+    EXPECT_EQ(opens(fmOpenRead), c.OthersRead) << c.Share;
+    EXPECT_EQ(opens(fmOpenWrite), c.OthersWrite) << c.Share;
   }
 }
 
