@@ -2,11 +2,14 @@
 // as a PDF document that poppler renders back to the same pixels, and outputs that fail.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "../test_host.h"
 #include "temp_dir.h"
+#include "test_printer.h"
 #include "xan/platform/graphics.h"
 
 namespace xan {
@@ -34,6 +37,17 @@ class PrinterTest : public testing::TempDirTest {
   int n = 0;
   for (int32_t y = 0; y < a.Height(); ++y) {
     for (int32_t x = 0; x < a.Width(); ++x) n += a.ScanLine(y)[x] != b.ScanLine(y)[x] ? 1 : 0;
+  }
+  return n;
+}
+
+// How many lines of a text start with a prefix.
+[[maybe_unused]] int CountLines(const std::string& text, const std::string& prefix) {
+  int n = 0;
+  for (size_t at = 0; at < text.size();) {
+    const size_t end = std::min(text.find_first_of("\r\n", at), text.size());
+    n += text.compare(at, prefix.size(), prefix) == 0 && end - at >= prefix.size() ? 1 : 0;
+    at = end + 1;
   }
   return n;
 }
@@ -124,14 +138,16 @@ TEST_F(PrinterTest, AnOutputFileTakesTheSpoolersDataForEveryPage_Windows) {
   XAN_SKIP_WITHOUT_PRINTER();
   TPrinter& p = Printer();
   p.SetResolution(20);
+  p.SetTitle(u"xan one page");
   p.SetOutputFile(Path("one.prn"));
   p.BeginDoc();
   p.Canvas().Brush().SetColor(0x0000FF);
   p.Canvas().Rectangle(10, 20, 100, 60);
   p.EndDoc();
   EXPECT_FALSE(p.Printing());
-  const size_t onePage = ReadBytes("one.prn").size();
-  EXPECT_GT(onePage, 0u) << "the printer driver's data goes into the file";
+  const std::string one = ReadBytes("one.prn");
+  EXPECT_GT(one.size(), 0u) << "the printer driver's data goes into the file";
+  p.SetTitle(u"xan two pages");
   p.SetOutputFile(Path("two.prn"));
   p.BeginDoc();
   p.Canvas().Rectangle(10, 20, 100, 60);
@@ -140,10 +156,68 @@ TEST_F(PrinterTest, AnOutputFileTakesTheSpoolersDataForEveryPage_Windows) {
   EXPECT_EQ(p.Canvas().Pixels(50, 40), 0xFFFFFFU) << "the next page starts white";
   p.Canvas().Ellipse(30, 40, 90, 200);
   p.EndDoc();
-  EXPECT_GT(ReadBytes("two.prn").size(), onePage) << "two pages give more data than one";
+  const std::string two = ReadBytes("two.prn");
+  EXPECT_GT(two.size(), one.size()) << "two pages give more data than one";
+  if (one.rfind("%!PS", 0) != 0 || two.rfind("%!PS", 0) != 0) {
+    GTEST_SKIP() << "the default printer's driver does not write PostScript: its pages and title "
+                    "cannot be read back";
+  }
+  // A PostScript document: one "%%Page:" comment per page, the document's name as its title.
+  EXPECT_EQ(CountLines(one, "%%Page:"), 1);
+  EXPECT_EQ(CountLines(two, "%%Page:"), 2);
+  EXPECT_EQ(CountLines(one, "%%Title: xan one page"), 1);
+  EXPECT_EQ(CountLines(two, "%%Title: xan two pages"), 1);
 }
 
-TEST_F(PrinterTest, PdfPagesRenderBackToTheirPixels) {
+TEST_F(PrinterTest, APixelIsOneResolutionStepOnPaperFromThePapersCorner_Windows) {
+  XAN_ONLY_ON_WINDOWS();
+  XAN_SKIP_WITHOUT_PRINTER();
+#if defined(_WIN32)
+  // The device's own measures, read from a context of the default printer.
+  const std::wstring name = testing::TTestPrinter::DefaultPrinter();
+  const HDC dc = ::CreateDCW(L"WINSPOOL", name.c_str(), nullptr, nullptr);
+  ASSERT_NE(dc, nullptr);
+  const int dpiX = ::GetDeviceCaps(dc, LOGPIXELSX), dpiY = ::GetDeviceCaps(dc, LOGPIXELSY);
+  const int offX = ::GetDeviceCaps(dc, PHYSICALOFFSETX),
+            offY = ::GetDeviceCaps(dc, PHYSICALOFFSETY);
+  ::DeleteDC(dc);
+  ASSERT_GT(dpiX, 0);
+  ASSERT_GT(dpiY, 0);
+  TPrinter& p = Printer();
+  for (const int32_t resolution : {20, 72}) {
+    p.SetResolution(resolution);
+    p.SetOutputFile(Path("placed.prn"));
+    p.BeginDoc();
+    p.EndDoc();
+    const std::string ps = ReadBytes("placed.prn");
+    if (ps.rfind("%!PS", 0) != 0)
+      GTEST_SKIP() << "the default printer's driver does not write PostScript";
+    // The page's image: "x y translate", "w h scale" after the page's setup, before "image".
+    const size_t page = ps.find("%%EndPageSetup");
+    const size_t image = ps.find("\nimage", page);
+    ASSERT_NE(page, std::string::npos);
+    ASSERT_NE(image, std::string::npos);
+    const std::string body = ps.substr(page, image - page);
+    double x = 0, y = 0, w = 0, h = 0;
+    bool found = false;
+    for (size_t at = body.find(" translate"); at != std::string::npos && !found;
+         at = body.find(" translate", at + 1)) {
+      const size_t start = body.rfind('\n', at) + 1;
+      const size_t next = body.find('\n', at) + 1;
+      found = std::sscanf(body.c_str() + start, "%lf %lf translate", &x, &y) == 2 &&
+              std::sscanf(body.c_str() + next, "%lf %lf scale", &w, &h) == 2;
+    }
+    if (!found) GTEST_SKIP() << "the driver's PostScript places the page in another way";
+    EXPECT_NEAR(x, -offX, 0.5) << resolution << ": the page's corner is the paper's";
+    EXPECT_NEAR(y, -offY, 0.5) << resolution;
+    EXPECT_NEAR(w, double(p.PageWidth()) * dpiX / resolution, 1.0) << resolution;
+    EXPECT_NEAR(h, double(p.PageHeight()) * dpiY / resolution, 1.0) << resolution;
+  }
+#endif
+}
+
+TEST_F(PrinterTest, PdfPagesRenderBackToTheirPixels_Linux) {
+  XAN_ONLY_ON_LINUX();  // Windows writes the printer driver's data, not PDF
   if (std::system("pdftoppm -v > /dev/null 2>&1") != 0) {
     GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
   }

@@ -13,22 +13,6 @@
 
 #include "xan/platform/strings.h"
 
-// Skips a test that starts a print job where nothing can take one: on Windows every job, an
-// output file's too, goes through the print spooler's default printer; on Linux an output file
-// needs no printer. The includer includes xan/platform/graphics.h.
-#if defined(_WIN32)
-#define XAN_SKIP_WITHOUT_PRINTER()                                                            \
-  do {                                                                                        \
-    if (::xan::Printer().PrinterName().empty()) {                                             \
-      GTEST_SKIP() << "no default printer on this host (Windows prints through the spooler)"; \
-    }                                                                                         \
-  } while (0)
-#else
-#define XAN_SKIP_WITHOUT_PRINTER() \
-  do {                             \
-  } while (0)
-#endif
-
 namespace xan::testing {
 
 class TempDirTest : public ::testing::Test {
