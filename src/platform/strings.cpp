@@ -169,6 +169,8 @@ bool IsAnsiChar(Char c) noexcept {
   return AnsiByteOf(c) >= 0;
 }
 
+#if !defined(_WIN32)
+// The POSIX hosts have no code page 1252 of their own: the table serves.
 String AnsiToString(std::string_view bytes) {
   String out(bytes.size(), u'\0');
   std::transform(bytes.begin(), bytes.end(), out.begin(),
@@ -182,6 +184,7 @@ std::string StringToAnsi(StringView text) {
                  [](Char c) { return static_cast<char>(CharToAnsi(c)); });
   return out;
 }
+#endif
 
 String BytesToString(std::string_view bytes) {
   String out(bytes.size(), u'\0');
@@ -214,3 +217,7 @@ String ShortString::ToString() const {
 }
 
 }  // namespace xan
+
+#if defined(_WIN32)
+#include "win32/ansi.inc"
+#endif

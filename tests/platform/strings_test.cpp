@@ -61,6 +61,29 @@ TEST(AnsiCodePage, HighControlRangeMapsToTypographicCharacters) {
   EXPECT_EQ(AnsiToString("\x80\xe9"), u"\u20ac\u00e9");
 }
 
+// Whole texts convert as their characters do one by one (through the system on Windows), one
+// byte per unit, surrogate halves included.
+TEST(AnsiCodePage, WholeTextsAgreeWithTheCharacters) {
+  std::string bytes;
+  for (int b = 0; b < 256; ++b) bytes += static_cast<char>(b);
+  const String chars = AnsiToString(bytes);
+  ASSERT_EQ(chars.size(), 256U);
+  for (int b = 0; b < 256; ++b) EXPECT_EQ(chars[b], AnsiToChar(static_cast<uint8_t>(b))) << b;
+  for (const bool pair : {false, true}) {
+    String all;
+    for (uint32_t c = 1; c < 0x10000; ++c) {
+      if (pair || c < 0xD800 || c >= 0xE000) all += static_cast<Char>(c);
+    }
+    if (pair) all += u"\U0001F600";
+    const std::string out = StringToAnsi(all);
+    ASSERT_EQ(out.size(), all.size());
+    size_t wrong = 0;
+    for (size_t i = 0; i < all.size(); ++i)
+      wrong += static_cast<uint8_t>(out[i]) != CharToAnsi(all[i]);
+    EXPECT_EQ(wrong, 0U) << pair;
+  }
+}
+
 // The code page is a table of the library's own, the same on both hosts; on Windows it is
 // compared with the system's code page 1252 for every byte and every character.
 TEST(AnsiCodePage_Windows, TheTableIsTheSystemsCodePage1252) {
