@@ -270,15 +270,15 @@ std::tm BrokenDown(int64_t Day, int64_t Ms) {
 // from strftime means "buffer too small" or "not a conversion of this C library"; after a few
 // growing buffers the conversion is copied as written, as the GNU C library does with unknown
 // ones.
-std::string HostConversion(const std::string& Spec, const std::tm& Time) {
-  const std::string format = Spec + '\x01';
+std::string HostConversion(const std::string& Conversion, const std::tm& Time) {
+  const std::string format = Conversion + '\x01';
   std::vector<char> buf(256);
   for (int attempt = 0; attempt < 3; ++attempt) {
     const size_t n = std::strftime(buf.data(), buf.size(), format.c_str(), &Time);
     if (n > 0) return std::string(buf.data(), n - 1);
     buf.resize(buf.size() * 16);
   }
-  return Spec;
+  return Conversion;
 }
 
 // Appends Value in decimal, padded on the left with Pad to at least Width characters.
@@ -421,16 +421,16 @@ String FormatDateTime(StringView Pattern, TDateTime DateTime) {
     out.append(Pattern.substr(i, percent == StringView::npos ? percent : percent - i));
     if (percent == StringView::npos) break;
     const size_t length = ConversionLength(Pattern, percent);
-    const StringView spec = Pattern.substr(percent, length);
+    const StringView conversion = Pattern.substr(percent, length);
     i = percent + length;
-    if (length == 2 && AppendOwnConversion(out, spec[1], time)) continue;
+    if (length == 2 && AppendOwnConversion(out, conversion[1], time)) continue;
     // Only ASCII reaches the C library; anything else is not one of its conversions.
-    if (spec.size() < 2 || spec.find(u'\0') != StringView::npos ||
-        std::any_of(spec.begin(), spec.end(), [](char16_t c) { return c >= 0x80; })) {
-      out.append(spec);
+    if (conversion.size() < 2 || conversion.find(u'\0') != StringView::npos ||
+        std::any_of(conversion.begin(), conversion.end(), [](char16_t c) { return c >= 0x80; })) {
+      out.append(conversion);
       continue;
     }
-    out += FromUtf8(HostConversion(ToUtf8(spec), time));
+    out += FromUtf8(HostConversion(ToUtf8(conversion), time));
   }
   return out;
 }
