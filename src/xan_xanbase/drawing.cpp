@@ -125,12 +125,16 @@ void TMarkPainter::Paint(uint8_t m) {
     case 10:
     case 11:
     case 12: {
+      // Open squares: drawn with lines, but like every open shape with a clear brush that is
+      // solid again afterwards.
       const int64_t a = m - 9;
-      c.MoveTo(At(x - a), At(y - a));
-      c.LineTo(At(x - a), At(y + a));
-      c.LineTo(At(x + a), At(y + a));
-      c.LineTo(At(x + a), At(y - a));
-      c.LineTo(At(x - a), At(y - a));
+      Open([&] {
+        c.MoveTo(At(x - a), At(y - a));
+        c.LineTo(At(x - a), At(y + a));
+        c.LineTo(At(x + a), At(y + a));
+        c.LineTo(At(x + a), At(y - a));
+        c.LineTo(At(x - a), At(y - a));
+      });
       break;
     }
     case 13:
