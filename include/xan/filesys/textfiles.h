@@ -14,9 +14,9 @@ namespace xan {
 
 // Functions that take a file name open and close the file themselves; those that take an open
 // TTextFile work on the caller's file and leave it open. Text files hold the ANSI code page;
-// every reader takes CR LF, a lone LF and a lone CR each as one line end, counts a last line
-// without a line end as a line, and reads NUL bytes and lines of any length as characters like
-// any other.
+// every reader of a text file takes CR LF, a lone LF and a lone CR each as one line end, counts a
+// last line without a line end as a line, and reads NUL bytes and lines of any length as
+// characters like any other. (The stream form of ReadHeaderOfASC ends its lines at LF only.)
 //
 // Errors: a file that cannot be opened raises EFOpenError (EFCreateError for a file to be
 // created), an EInOutError whose code is the host's error number and whose message names the
