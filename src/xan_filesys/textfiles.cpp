@@ -362,38 +362,24 @@ bool ReadASCNumber(TTextFile& File, int32_t& Value) {
   return ok && Value > 0;
 }
 
-// A line of the stream ended by CR LF, LF or a lone CR (or the end of the stream).
+// A line of the stream: up to and including the next LF, without the CR LF or LF that ends it
+// (a lone CR is a character of the line).
 String ReadStreamLine(TStream& Stream) {
   bool end = false;
-  String line = ReadLnStream(Stream, end, 2);
-  // Mode 2 stops at the CR of a CR LF pair: its LF belongs to the same line end.
-  if (!end) {
-    Stream.Seek(-1, soCurrent);
-    uint8_t last = 0;
-    uint8_t next = 0;
-    Stream.NextByte(last);
-    if (last == kCR && Stream.NextByte(next) && next != kLF) Stream.Seek(-1, soCurrent);
-  }
-  return line;
+  return ReadLnStream(Stream, end, 0);
 }
 
 // The stream form's number: ScanStreamDecimal, then the rest of its line, unless the byte that
-// ended the number ended the line too.
+// ended the number was the line's LF (skipping on would lose the next line).
 bool ReadASCNumber(TStream& Stream, int32_t& Value) {
   const int64_t before = Stream.Position();
   Value = ScanStreamDecimal(Stream);
-  const int64_t after = Stream.Position();
-  uint8_t ender = '0';
-  if (after > before) {
+  uint8_t ender = 0;
+  if (Stream.Position() > before) {
     Stream.Seek(-1, soCurrent);
     Stream.NextByte(ender);
   }
-  if (ender == kCR) {
-    uint8_t next = 0;
-    if (Stream.NextByte(next) && next != kLF) Stream.Seek(-1, soCurrent);
-  } else if (ender != kLF && (ender < '0' || ender > '9')) {
-    ReadStreamLine(Stream);
-  }
+  if (ender != kLF) ReadStreamLine(Stream);
   return Value > 0;
 }
 

@@ -428,7 +428,8 @@ TEST_F(TextFilesTest, ASCHeaderInBothFormsWithEveryLineEnd) {
       for (const auto& l : c.lines) bytes += l + end;
       bytes += "5\r\nrest";  // what follows the header is not read
       WriteBytes("h.asc", bytes);
-      for (int form = 0; form < 2; ++form) {
+      // The stream form ends lines at LF only: it has its own test for a lone CR.
+      for (int form = 0; form < (end == "\r"s ? 1 : 2); ++form) {
         TASCResult r{99, u"x", 9, 9, true, true, true, true};
         if (c.expected.code == -1 || c.expected.code == -2) r.f1 = r.f2 = r.f3 = r.f4 = false;
         TStringStream stream(std::string_view(bytes.data(), bytes.size()));
@@ -449,6 +450,38 @@ TEST_F(TextFilesTest, ASCHeaderInBothFormsWithEveryLineEnd) {
         }
       }
     }
+  }
+}
+
+TEST(ASCHeaderStream, LinesEndAtLFOnly) {
+  const struct {
+    std::string bytes;
+    TASCResult expected;
+    int64_t position;  // where the stream is left
+  } cases[] = {
+      {"ti\rtle\r\n5\n3\nTRUE TRUE TRUE TRUE\nrest", {0, u"ti\rtle", 5, 3, 1, 1, 1, 1}, 32},
+      // A CR before the fourth word is no blank: the word does not begin with TRUE.
+      {"a\r\r\n5\r\n3\r\nTRUE FALSE TRUE\rTRUE\r\n", {0, u"a\r", 5, 3, 1, 0, 1, 0}, 32},
+      {"t\r5\r3\rTRUE TRUE TRUE TRUE\r",
+       {-1, u"t\r5\r3\rTRUE TRUE TRUE TRUE\r", 0, 9, 0, 0, 0, 0},
+       26},
+      // The rest of a number's line runs to its LF, past a lone CR.
+      {"t\r\n5\r7\n3 x\r\nTRUE TRUE TRUE FALSE", {0, u"t", 5, 3, 1, 1, 1, 0}, 32},
+      {"t\n-\n3\n", {-1, u"t", 0, 9, 0, 0, 0, 0}, 4},
+  };
+  for (const auto& c : cases) {
+    TStringStream stream(std::string_view(c.bytes.data(), c.bytes.size()));
+    TASCResult r{99, u"x", 9, 9, false, false, false, false};
+    r.code = ReadHeaderOfASC(stream, r.comment, r.n1, r.n2, r.f1, r.f2, r.f3, r.f4);
+    const std::string what = ::testing::PrintToString(c.bytes);
+    EXPECT_EQ(r.code, c.expected.code) << what;
+    EXPECT_EQ(r.comment, c.expected.comment) << what;
+    EXPECT_EQ(r.n1, c.expected.n1) << what;
+    EXPECT_EQ(r.n2, c.expected.n2) << what;
+    EXPECT_EQ(std::vector<bool>({r.f1, r.f2, r.f3, r.f4}),
+              std::vector<bool>({c.expected.f1, c.expected.f2, c.expected.f3, c.expected.f4}))
+        << what;
+    EXPECT_EQ(stream.Position(), c.position) << what;
   }
 }
 

@@ -14,9 +14,9 @@ namespace xan {
 
 // Functions that take a file name open and close the file themselves; those that take an open
 // TTextFile work on the caller's file and leave it open. Text files hold the ANSI code page;
-// every reader takes CR LF, a lone LF and a lone CR each as one line end, counts a last line
-// without a line end as a line, and reads NUL bytes and lines of any length as characters like
-// any other.
+// every reader of a text file takes CR LF, a lone LF and a lone CR each as one line end, counts a
+// last line without a line end as a line, and reads NUL bytes and lines of any length as
+// characters like any other. (The stream form of ReadHeaderOfASC ends its lines at LF only.)
 //
 // Errors: a file that cannot be opened raises EFOpenError (EFCreateError for a file to be
 // created), an EInOutError whose code is the host's error number and whose message names the
@@ -154,9 +154,12 @@ XAN_EXPORT int32_t ReadHeaderOfASC(StringView FileName, String& Comment, int32_t
                                    bool& Flag4);
 
 // The header read from the stream's position (each byte the character of the same code); the
-// stream is left after the last line read. The numbers are read with ScanStreamDecimal: blanks,
-// CR and LF before a number are skipped, no digits give 0 (unreadable); the rest of the number's
-// line is skipped. Lines end at CR LF, LF or a lone CR. Raises only what the stream raises.
+// stream is left after the last line read. Lines are read as ReadLnStream reads them in mode 0:
+// a line ends at a LF, and the CR LF or LF is dropped; a lone CR stays in the line. The numbers
+// are read with ScanStreamDecimal: blanks, CR and LF before a number are skipped, no digits give
+// 0 (unreadable), and beyond the 32-bit range the value wraps round; the rest of the number's
+// line is skipped. Raises only what the stream raises.
+//   "ti" CR "tle" CR LF "5" LF "3" LF "TRUE TRUE TRUE TRUE" => 0, comment "ti" CR "tle"
 XAN_EXPORT int32_t ReadHeaderOfASC(TStream& Stream, String& Comment, int32_t& Number1,
                                    int32_t& Number2, bool& Flag1, bool& Flag2, bool& Flag3,
                                    bool& Flag4);
