@@ -221,20 +221,42 @@ String ListedSpelling(StringView Dir, StringView Name) {
   return found;
 }
 
+// The length of the part of a full Windows path that names its volume and stays as it is: the
+// drive ("C:"), the server and share of a network path ("\\server\share"), or after "\\?\" or
+// "\\.\" the drive ("\\?\C:"), the volume ("\\?\Volume{...}") or "UNC" with server and share;
+// 0 when the path begins with none of these.
+size_t WindowsRootLength(StringView Full) noexcept {
+  if (Full.size() >= 2 && Full[1] == u':') return 2;
+  if (!Full.starts_with(u"\\\\")) return 0;
+  size_t end = 1;  // the separator before the next component
+  const auto take = [&]() {
+    const size_t from = std::min(end + 1, Full.size());
+    end = std::min(Full.find(u'\\', from), Full.size());
+    return Full.substr(from, end - from);
+  };
+  const StringView first = take();
+  if (first == u"?" || first == u".") {
+    const StringView second = take();
+    if (second.size() != 3 || detail::SimpleUpperText(second) != u"UNC") return end;
+    take();  // the server
+  }
+  take();  // the share after the server
+  return end;
+}
+
 }  // namespace
 
 String DOSToWinPath(StringView Path) {
   constexpr Char sep = PathDelim(kHostPathStyle);
   const String full = ExpandFileName(Path);
   StringView rest = full;
-  // The root: "/" on POSIX; the drive ("C:") and its separator on Windows.
+  // The root: "/" on POSIX; on Windows the drive ("C:") or the share of a network path, kept as
+  // they stand, and the separator after them.
   String out;
   if constexpr (kHostPathStyle == psWindows) {
-    const size_t colon = rest.find(u':');
-    if (colon != StringView::npos) {
-      out = String(rest.substr(0, colon + 1));
-      rest.remove_prefix(colon + 1);
-    }
+    const size_t root = WindowsRootLength(rest);
+    out = String(rest.substr(0, root));
+    rest.remove_prefix(root);
   }
   if (!rest.empty() && rest.front() == sep) rest.remove_prefix(1);
   while (!rest.empty()) {

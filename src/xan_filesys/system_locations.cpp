@@ -176,6 +176,8 @@ String GetTempDir() {
 }
 
 String GetEnviroVar(StringView Name) {
+  // An empty name names no variable, not the entries that begin with '='.
+  if (Name.empty()) return {};
   String value;
   for (const String& entry : HostEnvironment()) {
     if (entry.size() > Name.size() && entry[Name.size()] == u'=' &&

@@ -413,5 +413,27 @@ TEST_F(DOSToWinPathTest, ShortAliasesComeBackAsTheirLongNames_Windows) {
 #endif
 }
 
+// The volume part of a path stays as written: a network share, the "\\?\" forms.
+TEST_F(DOSToWinPathTest, NetworkAndLongFormRootsStay_Windows) {
+  XAN_ONLY_ON_WINDOWS();
+  const String root = DOSToWinPath(ExpandFileName(Path("")));
+  ASSERT_EQ(root[1], u':') << ToUtf8(root);
+  std::filesystem::create_directories(HostPath("Mixed Dir"));
+  WriteBytes("Mixed Dir/ReadMe.txt", "x");
+  const struct {
+    String asked, expected;
+  } cases[] = {
+      // No such server: nothing to look up, nothing lost (the leading "\\" included).
+      {u"\\\\no-such-host.invalid\\Share\\Dir\\f.txt",
+       u"\\\\no-such-host.invalid\\Share\\Dir\\f.txt"},
+      {u"\\\\no-such-host.invalid\\Share", u"\\\\no-such-host.invalid\\Share"},
+      {u"\\\\?\\UNC\\no-such-host.invalid\\s\\x", u"\\\\?\\UNC\\no-such-host.invalid\\s\\x"},
+      // The long form of a drive path: its components are looked up as in the plain form.
+      {u"\\\\?\\" + root + u"\\mixed dir\\readme.TXT",
+       u"\\\\?\\" + root + u"\\Mixed Dir\\ReadMe.txt"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DOSToWinPath(c.asked), c.expected) << ToUtf8(c.asked);
+}
+
 }  // namespace
 }  // namespace xan

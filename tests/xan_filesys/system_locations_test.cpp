@@ -490,6 +490,12 @@ TEST(SystemLocations_Windows, DrivesDirectoriesAndEnvironmentAsTheSystemTellsThe
   EXPECT_TRUE(GetEnviroVar(u"xan_win_test") == value);
   ::SetEnvironmentVariableW(L"XAN_WIN_TEST", nullptr);
   EXPECT_EQ(GetEnviroVar(u"XAN_WIN_TEST"), u"");
+  // A drive's current directory is an entry of the block like the others; an empty name finds
+  // none of them.
+  ASSERT_TRUE(::SetEnvironmentVariableW(L"=Q:", L"Q:\\xan dir"));
+  EXPECT_EQ(GetEnviroVar(u"=q:"), u"Q:\\xan dir");
+  EXPECT_EQ(GetEnviroVar(u""), u"");
+  ::SetEnvironmentVariableW(L"=Q:", nullptr);
 #endif
 }
 

@@ -168,11 +168,12 @@ XAN_EXPORT String AbridgeFilePath(StringView Path, int32_t MaxLength,
 // (character by character in the language-neutral simple case folding, NeutralFoldChar, the
 // same in every locale), so that a differently cased name on a case-insensitive file system
 // (FAT, NTFS, a case-folded ext4 directory) comes back as it is stored. A trailing separator is
-// dropped; the root stays ("/"). A Windows short alias ("PROGRA~1") becomes the long name the
-// file system stores it under. A component that the listing does not hold (a missing entry, a
-// directory that cannot be read) is kept as it stands in the full path, and the lookup goes on with
-// the next one; so nothing of the path is lost and the result names the same entry as Path does.
-// Raises nothing except for lack of memory.
+// dropped; the root stays ("/", "C:\"; on Windows the share of a network path "\\server\share"
+// and the "\\?\C:" forms stay as they stand). A Windows short alias ("PROGRA~1") becomes the long
+// name the file system stores it under. A component that the listing does not hold (a missing
+// entry, a directory that cannot be read) is kept as it stands in the full path, and the lookup
+// goes on with the next one; so nothing of the path is lost and the result names the same entry as
+// Path does. Raises nothing except for lack of memory.
 //   (a FAT mount holding "Program Files/ReadMe.txt")
 //   "/mnt/usb/PROGRAM FILES/readme.TXT" => "/mnt/usb/Program Files/ReadMe.txt"
 //   "/tmp/does-not-exist/x" => "/tmp/does-not-exist/x",  "" => the current directory

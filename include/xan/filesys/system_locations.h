@@ -84,7 +84,7 @@ XAN_EXPORT String GetWindowsDir();
 
 // The directory for temporary files, with a trailing separator.
 // Linux: $TMPDIR when it is set and not empty, else "/tmp"; a '/' is appended when missing.
-// Windows: the temporary path in its long form.
+// Windows: the temporary path in its long form; empty when the system cannot tell it.
 //   TMPDIR=/var/tmp => "/var/tmp/",  TMPDIR=/scratch/ => "/scratch/",  TMPDIR unset => "/tmp/"
 XAN_EXPORT String GetTempDir();
 
@@ -93,7 +93,8 @@ XAN_EXPORT String GetTempDir();
 // Name.size() characters equal Name without regard to case, by the locale's rules
 // (xan/platform/locale.h), and the character after them is '='. The last matching entry wins:
 // on Linux, where names are case-sensitive, "Path" and "PATH" may both be set, and then the
-// later of the two in the environment is returned.
+// later of the two in the environment is returned. Windows keeps the current directory of each
+// drive under a name beginning with '=': "=C:" gives it ("C:\dir").
 //   "path" => the value of PATH,  "PAT" => "" (unless PAT is set),  "" => ""
 XAN_EXPORT String GetEnviroVar(StringView Name);
 

@@ -66,11 +66,12 @@ XAN_EXPORT int64_t HostFreeBytes(StringView RootPath) noexcept;
 // Environment and standard directories
 
 // The process's environment as "name=value" entries, in the host's order. POSIX: the entries of
-// environ, decoded as file names are (bytes that are not UTF-8 kept, see filesystem.h).
+// environ, decoded as file names are (bytes that are not UTF-8 kept, see filesystem.h); Windows:
+// the environment block, the per-drive current directories ("=C:=C:\dir") included.
 XAN_EXPORT std::vector<String> HostEnvironment();
 
-// The directory for temporary files, always with a trailing separator. POSIX: $TMPDIR when it
-// is set and not empty, else "/tmp"; Windows: GetTempPathW in its long form.
+// The directory for temporary files, with a trailing separator. POSIX: $TMPDIR when it is set
+// and not empty, else "/tmp"; Windows: GetTempPathW in its long form, empty when it fails.
 XAN_EXPORT String HostTempDir();
 
 // The directory of the system's own programs, without a trailing separator. POSIX: "/usr/bin";
