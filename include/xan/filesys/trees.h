@@ -132,17 +132,18 @@ XAN_EXPORT int32_t MoveToRecycleBin(StringView FileName);
 // Deletes the directory Dir with everything in it. Returns an empty text on success, else the
 // first entry that could not be deleted (a directory with a trailing '/'), the walk stopping
 // there: what was deleted before stays deleted, the entry and all directories above it stay.
-// A file the caller may not write (read-only) is not deleted, on every host, and its full name
-// returned; a directory that cannot be read is returned when it cannot be removed. A symbolic
-// link is removed itself, never followed: also when Dir itself is a link, only the link goes.
+// A read-only file (one the caller may not write, or one without write permission for its owner,
+// which keeps root from it too) is not deleted, on every host, and its full name returned; a
+// directory that cannot be read is returned when it cannot be removed. A symbolic link is removed
+// itself, never followed: also when Dir itself is a link, only the link goes.
 // An empty Dir => empty text, nothing deleted; a Dir that does not exist or is a file => Dir with
 // a trailing '/'. Raises nothing but std::bad_alloc.
 //   ("/t/tree")  => "" (gone),  ("/t/tree") holding read-only x => "/t/tree/x"
 XAN_EXPORT String DelDirTree(StringView Dir);
 
 // Deletes the files matching FileName (as MoveToRecycleBin chooses them) for good and returns
-// how many were deleted. Read-only files are not deleted and not counted. Empty or missing => 0;
-// raises nothing but std::bad_alloc.
+// how many were deleted. Read-only files (as DelDirTree tells them) are not deleted and not
+// counted. Empty or missing => 0; raises nothing but std::bad_alloc.
 XAN_EXPORT int32_t DeleteFiles(StringView FileName);
 
 // =================================================================================================

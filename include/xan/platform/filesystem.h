@@ -120,9 +120,10 @@ XAN_EXPORT int32_t ForceDirectories(StringView Path) noexcept;
 // Removes the empty directory Path.
 XAN_EXPORT int32_t RemoveDir(StringView Path) noexcept;
 // Removes the entry Path that is not a directory; a symbolic link is removed, not its target.
-// With KeepReadOnly, an entry that is not a link and that the caller may not write (faReadOnly)
-// is kept and EACCES returned: the Windows rule that read-only files are not erased, which the
-// POSIX host would not apply by itself (there the directory's permissions decide).
+// With KeepReadOnly, an entry that is not a link and that the caller may not write (faReadOnly),
+// or whose owner may not write it (marked read-only: this binds root too), is kept and EACCES
+// returned: the Windows rule that read-only files are not erased, which the POSIX host would not
+// apply by itself (there the directory's permissions decide).
 // (Not named DeleteFile, which the Windows headers define as a macro.)
 XAN_EXPORT int32_t EraseFile(StringView Path, bool KeepReadOnly = false) noexcept;
 // Erases the entries Names of the directory Dir, in order, each as EraseFile does with the same
