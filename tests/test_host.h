@@ -73,6 +73,20 @@ inline bool HostMayWrite(const std::filesystem::path& Path) {
 #endif
 }
 
+// Marks an entry whose name begins with '.' hidden on Windows, as Linux treats such names, so that
+// a test of hidden entries means the same on both hosts (Wine reports such names hidden by
+// itself; Windows goes only by the attribute). Does nothing on Linux or for other names.
+inline void HideDotName([[maybe_unused]] const std::filesystem::path& Path) {
+#if defined(_WIN32)
+  const std::wstring name = Path.filename().wstring();
+  const DWORD attributes = ::GetFileAttributesW(Path.c_str());
+  if (name.starts_with(L".") && name != L"." && name != L".." &&
+      attributes != INVALID_FILE_ATTRIBUTES) {
+    ::SetFileAttributesW(Path.c_str(), attributes | FILE_ATTRIBUTE_HIDDEN);
+  }
+#endif
+}
+
 // Sets an environment variable, or removes it (std::nullopt), for this process.
 inline void SetEnvVar(const char* Name, const std::optional<std::string>& Value) {
 #if defined(_WIN32)

@@ -87,9 +87,12 @@ class Trees : public testing::TempDirTest {
     return FDir / Name;
 #endif
   }
+  // Entries whose names begin with '.' are hidden on both hosts (test::HideDotName).
   void WriteBytes(std::string_view Name, std::string_view Bytes) const {
     std::ofstream out(HostPath(Name), std::ios::binary);
     out.write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
+    out.close();
+    test::HideDotName(HostPath(Name));
   }
   std::string ReadBytes(std::string_view Name) const {
     std::ifstream in(HostPath(Name), std::ios::binary);
@@ -134,6 +137,10 @@ class Trees : public testing::TempDirTest {
   }
   void Dir(std::string_view Name) const {
     fs::create_directories(HostPath(Name));
+    for (fs::path p = HostPath(Name); p.native().size() > FDir.native().size();
+         p = p.parent_path()) {
+      test::HideDotName(p);
+    }
   }
   bool Writable(std::string_view Name) const {
     return test::HostMayWrite(HostPath(Name));

@@ -117,6 +117,16 @@ inline bool HostFileName(StringView FileName, std::wstring& Out) {
   return true;
 }
 
+// The attributes to pass CreateFileW when it creates a file over Existing (the attributes of the
+// entry there, INVALID_FILE_ATTRIBUTES when there is none): the system refuses to replace a
+// hidden or system file unless those attributes are named again, and the new file keeps them.
+inline DWORD ReplacingAttributes(DWORD Existing) noexcept {
+  const DWORD kept = Existing == INVALID_FILE_ATTRIBUTES
+                         ? 0
+                         : Existing & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  return kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL;
+}
+
 // Calls Fill(buffer, capacity) of a Win32 function that returns the length it wrote, or the
 // capacity it needs (with the terminating NUL) when the buffer was too small, or 0 on failure,
 // growing the buffer until the text fits; a path or value of any length is read whole.
