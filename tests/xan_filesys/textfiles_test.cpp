@@ -403,6 +403,17 @@ struct TASCResult {
   bool f1, f2, f3, f4;
 };
 
+// Every output of a header read against the expected ones.
+void ExpectASC(const TASCResult& r, const TASCResult& expected, const std::string& what) {
+  EXPECT_EQ(r.code, expected.code) << what;
+  EXPECT_EQ(r.comment, expected.comment) << what;
+  EXPECT_EQ(r.n1, expected.n1) << what;
+  EXPECT_EQ(r.n2, expected.n2) << what;
+  EXPECT_EQ(std::vector<bool>({r.f1, r.f2, r.f3, r.f4}),
+            std::vector<bool>({expected.f1, expected.f2, expected.f3, expected.f4}))
+      << what;
+}
+
 TEST_F(TextFilesTest, ASCHeaderInBothFormsWithEveryLineEnd) {
   const struct {
     std::vector<std::string> lines;
@@ -437,13 +448,7 @@ TEST_F(TextFilesTest, ASCHeaderInBothFormsWithEveryLineEnd) {
                      ? ReadHeaderOfASC(Path("h.asc"), r.comment, r.n1, r.n2, r.f1, r.f2, r.f3, r.f4)
                      : ReadHeaderOfASC(stream, r.comment, r.n1, r.n2, r.f1, r.f2, r.f3, r.f4);
         const std::string what = ::testing::PrintToString(bytes) + " form " + std::to_string(form);
-        EXPECT_EQ(r.code, c.expected.code) << what;
-        EXPECT_EQ(r.comment, c.expected.comment) << what;
-        EXPECT_EQ(r.n1, c.expected.n1) << what;
-        EXPECT_EQ(r.n2, c.expected.n2) << what;
-        EXPECT_EQ(std::vector<bool>({r.f1, r.f2, r.f3, r.f4}),
-                  std::vector<bool>({c.expected.f1, c.expected.f2, c.expected.f3, c.expected.f4}))
-            << what;
+        ExpectASC(r, c.expected, what);
         // The stream form stops after the last line it read.
         if (form == 1 && c.lines.size() == 4 && c.expected.code == 0) {
           EXPECT_EQ(stream.Position(), static_cast<int64_t>(bytes.size() - 7)) << what;
@@ -474,13 +479,7 @@ TEST(ASCHeaderStream, LinesEndAtLFOnly) {
     TASCResult r{99, u"x", 9, 9, false, false, false, false};
     r.code = ReadHeaderOfASC(stream, r.comment, r.n1, r.n2, r.f1, r.f2, r.f3, r.f4);
     const std::string what = ::testing::PrintToString(c.bytes);
-    EXPECT_EQ(r.code, c.expected.code) << what;
-    EXPECT_EQ(r.comment, c.expected.comment) << what;
-    EXPECT_EQ(r.n1, c.expected.n1) << what;
-    EXPECT_EQ(r.n2, c.expected.n2) << what;
-    EXPECT_EQ(std::vector<bool>({r.f1, r.f2, r.f3, r.f4}),
-              std::vector<bool>({c.expected.f1, c.expected.f2, c.expected.f3, c.expected.f4}))
-        << what;
+    ExpectASC(r, c.expected, what);
     EXPECT_EQ(stream.Position(), c.position) << what;
   }
 }
