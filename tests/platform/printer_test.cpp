@@ -103,7 +103,9 @@ TEST_F(PrinterTest, PngOutputWritesOneFilePerPage_Linux) {
   p.SetOutputFile(Path("pages.png"));
   const int32_t w = 165, h = 234;  // 210 and 297 mm at 20 pixels per inch
   TBitmap first(w, h), second(w, h);
+  // The printer's canvas keeps its pen and brush from one document to the next: both are set.
   auto page1 = [](TCanvas& c) {
+    c.Pen().SetColor(0x000000);
     c.Brush().SetColor(0x0000FF);
     c.Rectangle(10, 20, 100, 60);
   };
