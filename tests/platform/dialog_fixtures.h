@@ -100,9 +100,11 @@ class XServerTest : public ::testing::Test {
     }
     FServer = new detail::TChildProcess;
     // -displayfd: the server takes the first free display number and writes it to stdout.
+    // -noreset: by default the server starts afresh whenever its last client leaves, and a
+    // dialog that connects in that moment finds no display; xdotool comes and goes all the time.
     std::string display;
-    if (FServer->Start(
-            {"Xvfb", "-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24"}) != 0 ||
+    if (FServer->Start({"Xvfb", "-displayfd", "1", "-noreset", "-nolisten", "tcp", "-screen", "0",
+                        "1024x768x24"}) != 0 ||
         !FServer->ReadLine(display, 20000) || display.empty()) {
       FMissing = "no X server could be started (Xvfb did not report a display)";
       TearDownTestSuite();
